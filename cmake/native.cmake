@@ -1,0 +1,31 @@
+# Native build: the portable code and its tests under AddressSanitizer + UndefinedBehaviorSanitizer,
+# and the libFuzzer targets.
+set(QM_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+add_compile_options(${QM_SANITIZE})
+add_link_options(${QM_SANITIZE})
+
+add_library(qm_portable STATIC ${QM_PORTABLE_SOURCES})
+target_include_directories(qm_portable PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(qm_portable PRIVATE -Wall -Wextra)
+target_link_libraries(qm_portable PUBLIC qm_pugixml)
+
+file(GLOB QM_PORTABLE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/portable/*_test.cpp)
+foreach(src IN LISTS QM_PORTABLE_TESTS)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_compile_options(${name} PRIVATE -Wall -Wextra)
+  target_compile_definitions(${name} PRIVATE QM_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}")
+  target_link_libraries(${name} PRIVATE qm_portable GTest::gtest_main GTest::gmock)
+  add_test(NAME native.${name} COMMAND ${name})
+endforeach()
+
+# Fuzz targets: each also runs briefly as a test, so a crash on the seed inputs fails the suite.
+file(GLOB QM_FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*_fuzz.cpp)
+foreach(src IN LISTS QM_FUZZERS)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer -Wall -Wextra)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE qm_portable)
+  add_test(NAME native.${name}.smoke COMMAND ${name} -runs=20000 -seed=1)
+endforeach()

@@ -1,0 +1,25 @@
+# Each subsystem lists its files in src/<subsystem>/sources.cmake with these two functions:
+# portable files (no windows.h) build in both builds, Windows files only in the Windows build.
+set_property(GLOBAL PROPERTY QM_PORTABLE_SOURCES "")
+set_property(GLOBAL PROPERTY QM_WINDOWS_SOURCES "")
+
+function(qm_portable_sources)
+  foreach(f IN LISTS ARGN)
+    set_property(GLOBAL APPEND PROPERTY QM_PORTABLE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/${f})
+  endforeach()
+endfunction()
+
+function(qm_windows_sources)
+  foreach(f IN LISTS ARGN)
+    set_property(GLOBAL APPEND PROPERTY QM_WINDOWS_SOURCES ${CMAKE_CURRENT_LIST_DIR}/${f})
+  endforeach()
+endfunction()
+
+foreach(sub platform launcher settings localisation dialogs display playlist)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/src/${sub}/sources.cmake)
+    include(${CMAKE_SOURCE_DIR}/src/${sub}/sources.cmake)
+  endif()
+endforeach()
+
+get_property(QM_PORTABLE_SOURCES GLOBAL PROPERTY QM_PORTABLE_SOURCES)
+get_property(QM_WINDOWS_SOURCES GLOBAL PROPERTY QM_WINDOWS_SOURCES)

@@ -1,0 +1,83 @@
+# Windows build: the .scr, the Windows library it is made of, and every test, run under Wine.
+enable_language(RC)
+
+set(QM_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix of this build's tests")
+configure_file(${CMAKE_SOURCE_DIR}/scripts/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                WORLD_READ WORLD_EXECUTE @ONLY)
+
+add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
+set(QM_WARNINGS -Wall -Wextra)
+# Static runtime: the program imports Windows system DLLs only.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(QM_SYSTEM_LIBS user32 gdi32 advapi32 shell32 ole32 oleaut32 uuid comctl32 comdlg32 d3d9 d3d11)
+
+add_library(qm_core STATIC ${QM_PORTABLE_SOURCES} ${QM_WINDOWS_SOURCES})
+target_include_directories(qm_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/resources)
+target_compile_options(qm_core PRIVATE ${QM_WARNINGS})
+target_link_libraries(qm_core PUBLIC qm_pugixml ${QM_SYSTEM_LIBS})
+
+# Resources as an object library, so in-process tests carry the same templates, pictures and tables.
+file(GLOB QM_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
+list(FILTER QM_RESOURCE_FILES EXCLUDE REGEX "\\.(py|sh|md)$")
+add_library(qm_resources OBJECT ${CMAKE_SOURCE_DIR}/resources/app.rc)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/app.rc PROPERTIES OBJECT_DEPENDS "${QM_RESOURCE_FILES}")
+target_include_directories(qm_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+
+add_executable(qm_scr WIN32 ${CMAKE_SOURCE_DIR}/src/launcher/main.cpp $<TARGET_OBJECTS:qm_resources>)
+set_target_properties(qm_scr PROPERTIES OUTPUT_NAME "${QM_PRODUCT_NAME}" SUFFIX ".scr")
+target_compile_options(qm_scr PRIVATE ${QM_WARNINGS})
+target_link_options(qm_scr PRIVATE -municode)
+target_link_libraries(qm_scr PRIVATE qm_core)
+set(QM_SCR_FILE "$<TARGET_FILE:qm_scr>")
+
+# Windows paths of build outputs as a Wine program sees them (drive Z: is the root).
+function(qm_wine_path out unix_path)
+  string(REPLACE "/" "\\\\" p "${unix_path}")
+  set(${out} "Z:${p}" PARENT_SCOPE)
+endfunction()
+qm_wine_path(QM_SCR_WINE_PATH "${CMAKE_BINARY_DIR}/${QM_PRODUCT_NAME}.scr")
+qm_wine_path(QM_BUILD_WINE_DIR "${CMAKE_BINARY_DIR}")
+qm_wine_path(QM_SOURCE_WINE_DIR "${CMAKE_SOURCE_DIR}")
+
+# The Wine session (prefix, display, persistent wineserver) as a test fixture.
+add_test(NAME wine.setup COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh start ${CMAKE_BINARY_DIR})
+set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine)
+add_test(NAME wine.teardown COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh stop ${CMAKE_BINARY_DIR})
+set_tests_properties(wine.teardown PROPERTIES FIXTURES_CLEANUP wine)
+
+add_library(qm_test_support STATIC ${CMAKE_SOURCE_DIR}/tests/support/test_support.cpp)
+target_include_directories(qm_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)
+target_compile_definitions(qm_test_support PUBLIC
+  QM_SCR_PATH=L"${QM_SCR_WINE_PATH}" QM_BUILD_DIR=L"${QM_BUILD_WINE_DIR}"
+  QM_SOURCE_DIR=L"${QM_SOURCE_WINE_DIR}" QM_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(qm_test_support PUBLIC qm_core GTest::gtest GTest::gmock)
+
+function(qm_add_wine_tests kind)
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${kind}/*_test.cpp)
+  foreach(src IN LISTS tests)
+    get_filename_component(name ${src} NAME_WE)
+    set(target ${kind}_${name})
+    add_executable(${target} ${src} $<TARGET_OBJECTS:qm_resources>)
+    target_compile_options(${target} PRIVATE ${QM_WARNINGS})
+    target_link_libraries(${target} PRIVATE qm_test_support GTest::gtest_main)
+    add_test(NAME wine.${kind}.${name} COMMAND ${target})
+    set_tests_properties(wine.${kind}.${name} PROPERTIES FIXTURES_REQUIRED wine)
+    if(kind STREQUAL "e2e")
+      add_dependencies(${target} qm_scr)
+    endif()
+    set(QM_LAST_TEST_TARGET ${target} PARENT_SCOPE)
+  endforeach()
+endfunction()
+qm_add_wine_tests(portable)
+qm_add_wine_tests(win32)
+qm_add_wine_tests(e2e)
+
+# Helpers that tests load or start (planted DLLs, stand-ins): tools/CMakeLists.txt.
+add_subdirectory(tools)
+
+# The shipped file imports Windows system DLLs only.
+add_test(NAME build.scr_imports_system_dlls_only
+         COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${QM_OBJDUMP} -DFILE=$<TARGET_FILE:qm_scr>
+                 -P ${CMAKE_SOURCE_DIR}/cmake/check_imports.cmake)

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds both builds and runs every test: the portable code natively under ASan/UBSan (with short
+# fuzzing runs), then everything of the Windows build under Wine. Ends with one summary line.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/bootstrap.sh || { echo "0 passed, 1 failed"; exit 1; }
+
+logdir="$root/build/test-logs"
+mkdir -p "$logdir"
+passed=0
+failed=0
+status=0
+
+run_build() { # preset
+  local preset=$1
+  echo "== $preset: configure and build"
+  if ! cmake --preset "$preset" >"$logdir/$preset-configure.log" 2>&1; then
+    cat "$logdir/$preset-configure.log"; return 1
+  fi
+  cmake --build --preset "$preset" 2>&1 | tee "$logdir/$preset-build.log" | grep -E 'error|warning|FAILED' || true
+  [ "${PIPESTATUS[0]}" -eq 0 ]
+}
+
+run_tests() { # preset
+  local preset=$1
+  echo "== $preset: tests"
+  ctest --preset "$preset" 2>&1 | tee "$logdir/$preset-ctest.log"
+  local line
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$logdir/$preset-ctest.log" | tail -1)
+  if [ -z "$line" ]; then failed=$((failed + 1)); status=1; return; fi
+  local total fails
+  total=$(echo "$line" | sed -E 's/.*out of ([0-9]+).*/\1/')
+  fails=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed.*/\1/')
+  passed=$((passed + total - fails))
+  failed=$((failed + fails))
+  [ "$fails" -eq 0 ] || status=1
+}
+
+for preset in native windows; do
+  if run_build "$preset"; then
+    run_tests "$preset"
+  else
+    echo "== $preset: build FAILED (see $logdir/$preset-build.log)"
+    failed=$((failed + 1)); status=1
+  fi
+done
+
+echo
+echo "Summary of both builds:"
+echo "$passed passed, $failed failed"
+exit $status

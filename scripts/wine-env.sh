@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The Wine session of one build folder: a 64-bit prefix (created once, non-interactively), a virtual
+# display when none is set, and a wineserver kept alive so that each program starts fast.
+#   wine-env.sh start BUILD_DIR   prepare everything; prints nothing but errors
+#   wine-env.sh stop BUILD_DIR    shut the wineserver and the virtual display down
+set -euo pipefail
+cmd=${1:?start or stop}
+build=$(cd "${2:?build folder}" && pwd)
+export WINEPREFIX="${QM_WINEPREFIX:-$build/wineprefix}"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+display_file="$WINEPREFIX.display"
+xvfb_pid_file="$WINEPREFIX.xvfb.pid"
+
+start_display() {
+  if [ -n "${DISPLAY:-}" ]; then rm -f "$display_file"; return; fi
+  if [ -f "$xvfb_pid_file" ] && kill -0 "$(cat "$xvfb_pid_file")" 2>/dev/null; then
+    export DISPLAY=$(cat "$display_file"); return
+  fi
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 < /dev/null &
+    echo $! > "$xvfb_pid_file"
+    for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      echo ":$n" > "$display_file"; export DISPLAY=":$n"; return
+    fi
+    kill "$(cat "$xvfb_pid_file")" 2>/dev/null || true
+  done
+  echo "wine-env: could not start Xvfb" >&2; exit 1
+}
+
+make_prefix() {
+  if [ -f "$WINEPREFIX/.qm-ready" ]; then return; fi
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  # Without a window manager, hiding a top-level window stalls its thread: let Wine manage none.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.qm-ready"
+}
+
+case "$cmd" in
+  start)
+    start_display
+    make_prefix
+    setsid wineserver -p >/dev/null 2>&1 < /dev/null || true
+    # Start Wine's own services now, detached from our output: a service started by the first test
+    # program would inherit that program's output and hold the test runner's pipe open.
+    setsid wine wineboot >/dev/null 2>&1 < /dev/null || true
+    ;;
+  stop)
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -f "$xvfb_pid_file" ]; then
+      kill "$(cat "$xvfb_pid_file")" 2>/dev/null || true
+      rm -f "$xvfb_pid_file" "$display_file"
+    fi
+    ;;
+  *) echo "usage: wine-env.sh start|stop BUILD_DIR" >&2; exit 2 ;;
+esac

@@ -1,0 +1,63 @@
+#include "launcher/command_line.h"
+
+#include <limits>
+
+namespace qm {
+namespace {
+
+const wchar_t* SkipProgramName(const wchar_t* p) {
+    if (*p == L'"') {
+        ++p;
+        while (*p && *p != L'"') ++p;
+        if (*p == L'"') ++p;
+        return p;
+    }
+    // Only a blank ends an unquoted name; a tab does not.
+    while (*p && *p != L' ') ++p;
+    if (*p == L' ') ++p;
+    return p;
+}
+
+// Skips everything that is not a decimal digit, then reads the digit run, saturating at INT32_MAX.
+int32_t ReadHostNumber(const wchar_t* p) {
+    while (*p && !(*p >= L'0' && *p <= L'9')) ++p;
+    int64_t value = 0;
+    constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+    for (; *p >= L'0' && *p <= L'9'; ++p) {
+        value = value * 10 + (*p - L'0');
+        if (value > kMax) value = kMax;
+    }
+    return static_cast<int32_t>(value);
+}
+
+} // namespace
+
+ScreensaverCommand ParseCommandLine(const wchar_t* commandLine) {
+    if (!commandLine) return {};
+    const wchar_t* p = SkipProgramName(commandLine);
+    while (*p && *p != L'/' && *p != L'-') ++p;
+    if (!*p) return {ScreensaverMode::Configure, 0};
+
+    const wchar_t letter = p[1];
+    const wchar_t* afterLetter = p + 2; // only read when the letter is not the terminator
+    switch (letter) {
+    case L'A':
+    case L'a':
+        return {ScreensaverMode::ChangePassword, ReadHostNumber(afterLetter)};
+    case L'C':
+    case L'c':
+    case L'R':
+    case L'r':
+        return {ScreensaverMode::Configure, ReadHostNumber(afterLetter)};
+    case L'P':
+    case L'p':
+        return {ScreensaverMode::Preview, ReadHostNumber(afterLetter)};
+    case L'T':
+    case L't':
+        return {ScreensaverMode::Test, 0};
+    default:
+        return {ScreensaverMode::Run, 0};
+    }
+}
+
+} // namespace qm

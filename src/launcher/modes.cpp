@@ -1,0 +1,45 @@
+#include "launcher/modes.h"
+
+#include "platform/app_module.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+namespace qm {
+namespace {
+
+HWND ToWindow(int32_t number) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(number)); }
+
+// COM, the common controls the dialogs use, and the module, around the two windowed modes.
+template <typename Body> void WithGuiStartup(HINSTANCE instance, Body body) {
+    (void)::CoInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    (void)Module().Init(instance);
+    body();
+    Module().Term();
+    ::CoUninitialize();
+}
+
+} // namespace
+
+void RunScreensaverMode(HINSTANCE instance, const ScreensaverCommand& command) {
+    switch (command.mode) {
+    case ScreensaverMode::Configure:
+        WithGuiStartup(instance, [&] { RunConfigure(ToWindow(command.hostWindow)); });
+        break;
+    case ScreensaverMode::Preview:
+        WithGuiStartup(instance, [&] { RunPreview(ToWindow(command.hostWindow)); });
+        break;
+    case ScreensaverMode::Run:
+        LaunchMainProgram();
+        break;
+    case ScreensaverMode::Test:
+        break;
+    case ScreensaverMode::ChangePassword:
+        ChangePassword();
+        break;
+    }
+}
+
+} // namespace qm

@@ -1,0 +1,91 @@
+// Base of the program's own window classes: registers the window class on first creation and routes
+// every message to the object's message map. The object is found from WM_NCCREATE's create parameters.
+#pragma once
+
+#include "platform/app_module.h"
+#include "platform/message_map.h"
+#include "platform/window.h"
+
+#include <cwchar>
+
+namespace qm {
+
+template <typename T> class WindowImpl : public Window, public MessageMap {
+  public:
+    WindowImpl() = default;
+    WindowImpl(const WindowImpl&) = delete;
+    WindowImpl& operator=(const WindowImpl&) = delete;
+    virtual ~WindowImpl() = default;
+
+    // Creates the window; null when the class cannot be registered or the window cannot be made.
+    HWND Create(HWND parent, const RECT& rect, const wchar_t* title, DWORD style, DWORD exStyle = 0) {
+        ATOM atom = RegisterClassOnce();
+        if (!atom) return nullptr;
+        return ::CreateWindowExW(exStyle, MAKEINTATOM(atom), title, style, rect.left, rect.top,
+                                 rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
+                                 Module().instance(), this);
+    }
+
+    // The class name this window class is registered under.
+    static const wchar_t* ClassName() {
+        static wchar_t name[32] = {};
+        if (!name[0]) std::swprintf(name, 32, L"ATL:%p", static_cast<void*>(&ClassRecord()));
+        return name;
+    }
+
+    virtual void OnFinalMessage(HWND) {}
+
+  protected:
+    LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+        return ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
+    }
+
+  private:
+    static WNDCLASSEXW& ClassRecord() {
+        static WNDCLASSEXW record{};
+        return record;
+    }
+
+    static ATOM RegisterClassOnce() {
+        static ATOM atom = 0;
+        if (atom) return atom;
+        WNDCLASSEXW& wc = ClassRecord();
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+        wc.lpfnWndProc = &WindowImpl::WindowProc;
+        wc.hInstance = Module().instance();
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = ClassName();
+        atom = ::RegisterClassExW(&wc);
+        return atom;
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<WindowImpl*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (msg == WM_NCCREATE) {
+            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            self = static_cast<WindowImpl*>(reinterpret_cast<T*>(create->lpCreateParams));
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+            self->m_hWnd = hwnd;
+        }
+        if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+
+        LRESULT result = 0;
+        bool handled = false;
+        try {
+            handled = self->ProcessWindowMessage(hwnd, msg, wParam, lParam, result, 0);
+        } catch (...) {
+            handled = false;
+        }
+        if (!handled) result = ::DefWindowProcW(hwnd, msg, wParam, lParam);
+        if (msg == WM_NCDESTROY) {
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            self->m_hWnd = nullptr;
+            self->OnFinalMessage(hwnd);
+        }
+        return result;
+    }
+};
+
+} // namespace qm
