@@ -1,4 +1,4 @@
-# Each subsystem lists its files in src/<subsystem>/sources.cmake with these two functions:
+# Each unit lists its files in a src/<subsystem>/*.cmake file with these two functions:
 # portable files (no windows.h) build in both builds, Windows files only in the Windows build.
 set_property(GLOBAL PROPERTY QM_PORTABLE_SOURCES "")
 set_property(GLOBAL PROPERTY QM_WINDOWS_SOURCES "")
@@ -15,10 +15,9 @@ function(qm_windows_sources)
   endforeach()
 endfunction()
 
-foreach(sub platform launcher settings localisation dialogs display playlist)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/src/${sub}/sources.cmake)
-    include(${CMAKE_SOURCE_DIR}/src/${sub}/sources.cmake)
-  endif()
+file(GLOB QM_SOURCE_LISTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*/*.cmake)
+foreach(list_file IN LISTS QM_SOURCE_LISTS)
+  include(${list_file})
 endforeach()
 
 get_property(QM_PORTABLE_SOURCES GLOBAL PROPERTY QM_PORTABLE_SOURCES)

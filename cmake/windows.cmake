@@ -47,7 +47,8 @@ set_tests_properties(wine.setup PROPERTIES FIXTURES_SETUP wine)
 add_test(NAME wine.teardown COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh stop ${CMAKE_BINARY_DIR})
 set_tests_properties(wine.teardown PROPERTIES FIXTURES_CLEANUP wine)
 
-add_library(qm_test_support STATIC ${CMAKE_SOURCE_DIR}/tests/support/test_support.cpp)
+file(GLOB QM_TEST_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+add_library(qm_test_support STATIC ${QM_TEST_SUPPORT_SOURCES})
 target_include_directories(qm_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)
 target_compile_definitions(qm_test_support PUBLIC
   QM_SCR_PATH=L"${QM_SCR_WINE_PATH}" QM_BUILD_DIR=L"${QM_BUILD_WINE_DIR}"
@@ -74,8 +75,14 @@ qm_add_wine_tests(portable)
 qm_add_wine_tests(win32)
 qm_add_wine_tests(e2e)
 
-# Helpers that tests load or start (planted DLLs, stand-ins): tools/CMakeLists.txt.
+# Helpers that tests load or start (planted DLLs, stand-ins): tools/CMakeLists.txt and its folders.
 add_subdirectory(tools)
+file(GLOB QM_TOOL_LISTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*/CMakeLists.txt)
+foreach(list_file IN LISTS QM_TOOL_LISTS)
+  get_filename_component(dir ${list_file} DIRECTORY)
+  get_filename_component(name ${dir} NAME)
+  add_subdirectory(${dir} ${CMAKE_BINARY_DIR}/tools/${name})
+endforeach()
 
 # The shipped file imports Windows system DLLs only.
 add_test(NAME build.scr_imports_system_dlls_only
