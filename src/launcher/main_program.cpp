@@ -1,0 +1,76 @@
+#include "launcher/main_program.h"
+
+#include "settings/product.h"
+#include "settings/registry.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <vector>
+
+namespace qm {
+namespace {
+
+// Each read starts from nothing: a failed read leaves the output as it was, and empty means absent.
+std::wstring ReadMachineText(const std::wstring& subKey, const wchar_t* valueName, bool use64BitView) {
+    std::wstring text;
+    (void)RegReadString(HKEY_LOCAL_MACHINE, subKey, valueName, text, use64BitView);
+    return text;
+}
+
+std::wstring ReadAppPath() {
+    return ReadMachineText(SettingsKeyPath, L"AppPath", true);
+}
+
+std::wstring ReadInstallLocation(const wchar_t* packageSubkey, bool use64BitView) {
+    return ReadMachineText(std::wstring(kUninstallKeyPrefix) + packageSubkey, L"InstallLocation",
+                           use64BitView);
+}
+
+bool PathExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
+
+std::wstring FindMainProgram() {
+    std::vector<std::wstring> candidates;
+    const std::wstring appPath = ReadAppPath();
+    if (!appPath.empty()) {
+        candidates.push_back(appPath + kMainProgramFile);
+    } else {
+        for (const wchar_t* package : {kScreensaverPackageSubkey, kCombinedPackageSubkey}) {
+            const std::wstring location = ReadInstallLocation(package, false);
+            if (!location.empty()) candidates.push_back(location + kMainProgramFile);
+        }
+    }
+
+    // Left out when the folder cannot be obtained: a bare "\..." would name the current drive's root.
+    wchar_t programFiles[MAX_PATH] = {};
+    if (::SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE))
+        candidates.push_back(std::wstring(programFiles) + kProgramFilesFolder + kMainProgramFile);
+
+    // Left out when the current directory does not fit the buffer.
+    wchar_t current[2048] = {};
+    const DWORD length = ::GetCurrentDirectoryW(2048, current);
+    if (length > 0 && length < 2048) candidates.push_back(std::wstring(current, length) + kMainProgramFile);
+
+    for (const std::wstring& candidate : candidates)
+        if (PathExists(candidate)) return candidate;
+    return {};
+}
+
+std::wstring ReadInstallDirectory() {
+    const std::wstring appPath = ReadAppPath();
+    if (!appPath.empty()) return appPath;
+    return ReadInstallLocation(kScreensaverPackageSubkey, true);
+}
+
+std::wstring BuildAutostartCommand() {
+    const std::wstring directory = ReadInstallDirectory();
+    if (directory.empty()) return {};
+    return L"\"" + directory + kMainProgramFile + L"\"" + kAutostartSwitch;
+}
+
+} // namespace qm
