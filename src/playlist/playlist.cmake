@@ -1,0 +1,2 @@
+qm_portable_sources(playlist_file.cpp)
+qm_windows_sources(playlist_file_win.cpp playlist_dialog.cpp)

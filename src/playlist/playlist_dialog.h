@@ -1,0 +1,61 @@
+// The playlist editor: the user's music files one per row, added through the open-file dialog (music
+// files or .m3u playlists), removed by selection, and the Shuffle option. OK stores the playlist at once;
+// Cancel and the close box leave the stored playlist as it was.
+#pragma once
+
+#include "platform/dialog_impl.h"
+
+#include "resource.h"
+
+#include <commdlg.h>
+
+#include <string>
+#include <vector>
+
+namespace qm {
+
+class Node;
+
+class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
+  public:
+    enum { IDD = IDD_PLAYLIST };
+
+    // The system's open-file dialog, replaceable so tests can answer it with a prepared buffer.
+    using OpenFileDialogFn = BOOL (*)(OPENFILENAMEW* request);
+    static void SetOpenFileDialogForTesting(OpenFileDialogFn dialog);
+
+    CPlaylistDlg(Node& settings, std::wstring productName);
+
+    // Row k of the list view always shows entry k.
+    const std::vector<std::wstring>& PlaylistEntries() const { return entries_; }
+
+    QM_BEGIN_MSG_MAP()
+    QM_MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+    QM_COMMAND_HANDLER(IDC_ADD_FILES, BN_CLICKED, OnAddFiles)
+    QM_COMMAND_HANDLER(IDC_REMOVE_FILES, BN_CLICKED, OnRemoveFiles)
+    QM_COMMAND_HANDLER(IDCANCEL, BN_CLICKED, OnCancel)
+    QM_COMMAND_HANDLER(IDOK, BN_CLICKED, OnOk)
+    QM_COMMAND_HANDLER(IDC_SHUFFLE, BN_CLICKED, OnShuffleClicked)
+    QM_MESSAGE_HANDLER(WM_CLOSE, OnClose)
+    QM_END_MSG_MAP()
+
+  private:
+    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnAddFiles(WORD, WORD, HWND, BOOL&);
+    LRESULT OnRemoveFiles(WORD, WORD, HWND, BOOL&);
+    LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
+    LRESULT OnOk(WORD, WORD, HWND, BOOL&);
+    LRESULT OnShuffleClicked(WORD, WORD, HWND, BOOL&);
+    LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
+
+    void AddRow(const std::wstring& path);
+    std::wstring SettingsKey() const;
+
+    Node& settings_;
+    std::wstring productName_;
+    HWND listView_ = nullptr;
+    HWND shuffleBox_ = nullptr;
+    std::vector<std::wstring> entries_;
+};
+
+} // namespace qm
