@@ -1,0 +1,18 @@
+#include "localisation/language.h"
+
+#include "settings/product.h"
+#include "settings/registry.h"
+
+namespace qm {
+
+std::wstring LanguageFromRegistry() {
+    // The raw text is compared whole: the value is not read through the settings tree.
+    std::wstring text;
+    RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, L"Language", text, true);
+    if (text == L"3: de") return L"de";
+    if (text == L"3: fr") return L"fr";
+    if (text == L"3: ru") return L"ru";
+    return L"en";
+}
+
+} // namespace qm

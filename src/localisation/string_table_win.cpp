@@ -1,0 +1,64 @@
+// The Windows side of the string table: the document from a file or this module's resource, and the
+// translation of a window and its controls.
+#include "localisation/string_table.h"
+
+#include "platform/app_module.h"
+
+#include "pugixml.hpp"
+
+#include <iterator>
+
+namespace qm {
+
+namespace {
+
+// Copies the window's text (at most 1022 characters, as a 1023-character buffer holds) and sets the
+// translation when the table has an entry for it.
+void TranslateOne(const StringTable& table, HWND window) {
+    wchar_t text[1023] = {};
+    int length = ::GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+    if (length < 0) length = 0;
+    std::wstring translation;
+    if (table.Lookup(std::wstring(text, static_cast<size_t>(length)), translation))
+        ::SetWindowTextW(window, translation.c_str());
+}
+
+} // namespace
+
+bool StringTable::Load(const std::string& fileName, int resourceId) {
+    // A file that exists but does not parse gives way to the resource; one that parses is the document.
+    if (::GetFileAttributesA(fileName.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        try {
+            auto document = std::make_unique<pugi::xml_document>();
+            if (document->load_file(fileName.c_str())) return AcceptDocument(std::move(document));
+        } catch (const std::exception&) {
+        }
+    }
+
+    HMODULE module = Module().instance();
+    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(resourceId), RT_RCDATA);
+    if (!found) return false;
+    HGLOBAL loaded = ::LoadResource(module, found);
+    if (!loaded) return false;
+    const void* bytes = ::LockResource(loaded);
+    DWORD size = ::SizeofResource(module, found);
+    // The resource ends with CR LF; the final line feed is left out of the parse.
+    bool ok = bytes && size > 0 && LoadFromMemory(bytes, size - 1);
+    ::FreeResource(loaded);
+    return ok;
+}
+
+void StringTable::TranslateWindow(HWND window) const {
+    TranslateOne(*this, window);
+    for (HWND child = ::GetTopWindow(window); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        TranslateOne(*this, child);
+}
+
+StringTable& MakeCurrentStringTable(const std::string& fileName, int resourceId) {
+    StringTable& table = ReplaceCurrentStringTable();
+    table.Load(fileName, resourceId);
+    table.SelectLanguage(L"en");
+    return table;
+}
+
+} // namespace qm
