@@ -13,7 +13,7 @@ HWND ToWindow(int32_t number) { return reinterpret_cast<HWND>(static_cast<INT_PT
 // COM, the common controls the dialogs use, and the module, around the two windowed modes.
 template <typename Body> void WithGuiStartup(HINSTANCE instance, Body body) {
     (void)::CoInitialize(nullptr);
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
     (void)Module().Init(instance);
     body();

@@ -1,2 +1,2 @@
-qm_portable_sources(playlist_file.cpp)
+qm_portable_sources(playlist_file.cpp open_file_names.cpp)
 qm_windows_sources(playlist_file_win.cpp playlist_dialog.cpp)
