@@ -1,0 +1,169 @@
+#include "settings/typed_value.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace qm {
+
+namespace {
+
+// The C locale's white space, which the scanners skip; the same on every platform.
+bool IsSpace(wchar_t c) {
+    return c == L' ' || (c >= L'\t' && c <= L'\r');
+}
+
+std::wstring_view SkipSpace(std::wstring_view text) {
+    size_t i = 0;
+    while (i < text.size() && IsSpace(text[i]))
+        ++i;
+    return text.substr(i);
+}
+
+int DigitValue(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    return 99;
+}
+
+std::wstring WidenAscii(const char* begin, const char* end) {
+    return std::wstring(begin, end);
+}
+
+// A decimal text that from_chars finds out of range: too large (infinity) or too small (zero)? The
+// magnitude's decimal exponent is the exponent part plus the position of the first non-zero digit.
+bool DecimalOverflows(const std::string& lexeme) {
+    long long position = 0;
+    bool seenPoint = false, seenNonZero = false;
+    size_t i = 0;
+    for (; i < lexeme.size(); ++i) {
+        const char c = lexeme[i];
+        if (c == '.') {
+            seenPoint = true;
+        } else if (c >= '0' && c <= '9') {
+            if (!seenNonZero && c != '0') seenNonZero = true;
+            if (seenNonZero && !seenPoint) ++position;
+            if (!seenNonZero && seenPoint) --position;
+        } else {
+            break;
+        }
+    }
+    long long exponent = 0;
+    if (i < lexeme.size() && (lexeme[i] == 'e' || lexeme[i] == 'E')) {
+        ++i;
+        bool negative = false;
+        if (i < lexeme.size() && (lexeme[i] == '+' || lexeme[i] == '-')) negative = lexeme[i++] == '-';
+        for (; i < lexeme.size() && lexeme[i] >= '0' && lexeme[i] <= '9'; ++i)
+            if (exponent < 1000000) exponent = exponent * 10 + (lexeme[i] - '0');
+        if (negative) exponent = -exponent;
+    }
+    return exponent + position > 0;
+}
+
+} // namespace
+
+std::optional<int32_t> ScanInteger(std::wstring_view text) {
+    text = SkipSpace(text);
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+    if (i >= text.size() || DigitValue(text[i]) > 9) return std::nullopt;
+    uint32_t base = 10;
+    if (text[i] == L'0') {
+        base = 8;
+        if (i + 2 < text.size() + 0 && (text[i + 1] == L'x' || text[i + 1] == L'X') &&
+            DigitValue(text[i + 2]) < 16) {
+            base = 16;
+            i += 2;
+        }
+    }
+    // Unsigned arithmetic wraps modulo 2^32, as the 32-bit runtime's own scanner does.
+    uint32_t value = 0;
+    for (; i < text.size(); ++i) {
+        const int digit = DigitValue(text[i]);
+        if (digit >= static_cast<int>(base)) break;
+        value = value * base + static_cast<uint32_t>(digit);
+    }
+    if (negative) value = 0u - value;
+    return static_cast<int32_t>(value);
+}
+
+std::optional<float> ScanFloat(std::wstring_view text) {
+    text = SkipSpace(text);
+    bool negative = false;
+    if (!text.empty() && (text[0] == L'+' || text[0] == L'-')) {
+        negative = text[0] == L'-';
+        text.remove_prefix(1);
+    }
+    // from_chars reads only ASCII; the number ends at the first other character anyway.
+    std::string ascii;
+    for (wchar_t c : text) {
+        if (c <= 0 || c > 0x7F) break;
+        ascii += static_cast<char>(c);
+    }
+    const char* begin = ascii.data();
+    const char* end = begin + ascii.size();
+    float value = 0.0f;
+    std::from_chars_result result{begin, std::errc::invalid_argument};
+    if (ascii.size() > 2 && ascii[0] == '0' && (ascii[1] == 'x' || ascii[1] == 'X'))
+        result = std::from_chars(begin + 2, end, value, std::chars_format::hex);
+    if (result.ec == std::errc::invalid_argument) result = std::from_chars(begin, end, value);
+    if (result.ec == std::errc::invalid_argument) return std::nullopt;
+    if (result.ec == std::errc::result_out_of_range) {
+        double wide = 0.0;
+        auto second = std::from_chars(begin, end, wide);
+        if (second.ec == std::errc{})
+            value = std::fabs(wide) > std::numeric_limits<float>::max()
+                        ? std::numeric_limits<float>::infinity()
+                        : static_cast<float>(std::fabs(wide));
+        else
+            value = DecimalOverflows(std::string(begin, result.ptr)) ? std::numeric_limits<float>::infinity()
+                                                                     : 0.0f;
+    }
+    return negative ? -value : value;
+}
+
+std::optional<std::wstring> MakeTypedValueText(const NodeValue& value) {
+    switch (value.kind()) {
+    case ValueKind::Float: {
+        const float f = value.AsFloat();
+        if (std::isnan(f)) return std::wstring(L"1: nan");
+        char buffer[400];
+        auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(f),
+                                    std::chars_format::fixed, 6);
+        return L"1: " + WidenAscii(buffer, result.ptr);
+    }
+    case ValueKind::Integer:
+        return L"2: " + std::to_wstring(value.AsInteger());
+    case ValueKind::String: {
+        std::wstring text = value.AsText();
+        if (text.empty()) return std::nullopt;
+        return L"3: " + text;
+    }
+    case ValueKind::Subtree:
+    case ValueKind::Empty:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::optional<NodeValue> ReadTypedValueText(std::wstring_view data) {
+    const size_t nul = data.find(L'\0');
+    if (nul != std::wstring_view::npos) data = data.substr(0, nul);
+    if (data.size() < 3 || data[0] < L'1' || data[0] > L'3' || data[1] != L':' || data[2] != L' ')
+        return std::nullopt;
+    std::wstring_view text = SkipSpace(data.substr(2));
+    text = text.substr(0, text.find(L'\t'));
+    switch (data[0]) {
+    case L'1':
+        return NodeValue(ScanFloat(text).value_or(0.0f));
+    case L'2':
+        return NodeValue(ScanInteger(text).value_or(0));
+    default:
+        return NodeValue(std::wstring(text));
+    }
+}
+
+} // namespace qm
