@@ -1,5 +1,8 @@
 #include "launcher/main_program.h"
 
+#include "launcher/modes.h"
+#include "localisation/string_table.h"
+#include "platform/unique_handle.h"
 #include "settings/product.h"
 #include "settings/registry.h"
 
@@ -30,6 +33,18 @@ std::wstring ReadInstallLocation(const wchar_t* packageSubkey, bool use64BitView
 
 bool PathExists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void ShowError(const wchar_t* text) {
+    ::MessageBoxW(nullptr, Translate(text).c_str(), Translate(L"Error!").c_str(), MB_ICONERROR);
+}
+
+// The recorded install directory, else the program's own folder (with its trailing backslash).
+std::wstring WorkingDirectoryFor(const std::wstring& program) {
+    std::wstring directory = ReadInstallDirectory();
+    if (!directory.empty()) return directory;
+    const size_t slash = program.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : program.substr(0, slash + 1);
 }
 
 } // namespace
@@ -71,6 +86,31 @@ std::wstring BuildAutostartCommand() {
     const std::wstring directory = ReadInstallDirectory();
     if (directory.empty()) return {};
     return L"\"" + directory + kMainProgramFile + L"\"" + kAutostartSwitch;
+}
+
+void LaunchMainProgram() {
+    const std::wstring program = FindMainProgram();
+    if (program.empty() || !PathExists(program)) {
+        ShowError(L"Can't find the main file! Please reinstall screensaver.");
+        return;
+    }
+    const std::wstring directory = WorkingDirectoryFor(program);
+    std::wstring commandLine = L"\"" + program + L"\"";
+
+    // Only the size and a show value are set; no flag asks for the show value to be applied.
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+        ShowError(L"Can't start the screensaver! Please try to restart your computer.");
+        return;
+    }
+    UniqueKernelHandle process(info.hProcess);
+    UniqueKernelHandle thread(info.hThread);
+    // The screensaver lasts exactly as long as the main program.
+    ::WaitForSingleObject(process.get(), INFINITE);
 }
 
 } // namespace qm

@@ -17,8 +17,8 @@ bool IsRunningUnderWow64() {
     getNativeSystemInfo(&info);
 
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    auto isWow64Process =
-        reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
+    auto isWow64Process = reinterpret_cast<IsWow64ProcessFn>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
     BOOL wow64 = FALSE;
     return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 }
@@ -27,25 +27,31 @@ REGSAM WithView(REGSAM access, bool use64BitView) {
     return use64BitView && IsRunningUnderWow64() ? access | KEY_WOW64_64KEY : access;
 }
 
-HRESULT RegReadString(HKEY root, const std::wstring& subKey, const std::wstring& valueName, std::wstring& text,
-                      bool use64BitView) {
+HRESULT RegReadString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
+                      std::wstring& text, bool use64BitView) {
     UniqueRegKey key;
-    if (::RegOpenKeyExW(root, subKey.c_str(), 0, WithView(KEY_READ, use64BitView), key.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(root, subKey.c_str(), 0, WithView(KEY_READ, use64BitView), key.put()) !=
+        ERROR_SUCCESS)
         return E_FAIL;
     DWORD type = 0;
     DWORD size = 0;
     if (::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_SZ || size == 0)
+        type != REG_SZ)
         return E_FAIL;
-    std::vector<wchar_t> buffer(size / sizeof(wchar_t));
-    DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (bytes == 0) return E_FAIL; // a single odd byte holds no whole character
-    if (::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                           &bytes) != ERROR_SUCCESS)
+    // An empty value reads as absent, and so does a single stray byte, which holds no whole character.
+    if (size < sizeof(wchar_t)) return E_FAIL;
+    // Only whole characters count, but the buffer holds every stored byte: a stray odd byte at the end
+    // must neither overrun the buffer nor make the characters before it unreadable.
+    std::vector<wchar_t> buffer((size + 1) / sizeof(wchar_t));
+    DWORD bytes = size;
+    if (::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type,
+                           reinterpret_cast<BYTE*>(buffer.data()), &bytes) != ERROR_SUCCESS ||
+        type != REG_SZ)
         return E_FAIL;
     const size_t count = bytes / sizeof(wchar_t);
     size_t length = 0;
-    while (length < count && buffer[length] != L'\0') ++length;
+    while (length < count && buffer[length] != L'\0')
+        ++length;
     std::wstring result(buffer.data(), length);
     if (::RegCloseKey(key.release()) != ERROR_SUCCESS) return E_FAIL;
     text = std::move(result);
@@ -56,7 +62,8 @@ HRESULT RegWriteString(HKEY root, const std::wstring& subKey, const std::wstring
                        const std::wstring& text, bool use64BitView) {
     UniqueRegKey key;
     if (::RegCreateKeyExW(root, subKey.c_str(), 0, const_cast<wchar_t*>(L""), REG_OPTION_NON_VOLATILE,
-                          WithView(KEY_SET_VALUE, use64BitView), nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+                          WithView(KEY_SET_VALUE, use64BitView), nullptr, key.put(),
+                          nullptr) != ERROR_SUCCESS)
         return E_FAIL;
     if (::RegSetValueExW(key.get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
                          static_cast<DWORD>(text.size() * sizeof(wchar_t))) != ERROR_SUCCESS)
