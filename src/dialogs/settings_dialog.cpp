@@ -1,0 +1,228 @@
+#include "dialogs/settings_dialog.h"
+
+#include "localisation/format.h"
+#include "platform/controls.h"
+#include "playlist/playlist_dialog.h"
+#include "settings/product.h"
+#include "settings/settings_record.h"
+
+#include <string>
+
+namespace qm {
+
+CSettingsDlg::CSettingsDlg() = default;
+
+HRESULT CSettingsDlg::ConfirmDevice(const D3DCAPS9&, DWORD, D3DFORMAT) {
+    return S_OK;
+}
+
+void CSettingsDlg::ApplyDefaults() {
+    qm::ApplyDefaults(settings_);
+}
+
+LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    CSettingsDlgBase::OnInitDialog(msg, wParam, lParam, handled);
+
+    enableMusic_ = GetDlgItem(IDC_ENABLE_MUSIC);
+    musicVolume_ = GetDlgItem(IDC_MUSIC_VOLUME);
+    musicLabel_ = GetDlgItem(IDC_MUSIC_VOLUME_LABEL);
+    enableSounds_ = GetDlgItem(IDC_ENABLE_SOUNDS);
+    soundsVolume_ = GetDlgItem(IDC_SOUNDS_VOLUME);
+    soundsLabel_ = GetDlgItem(IDC_SOUNDS_VOLUME_LABEL);
+    exitOnMouse_ = GetDlgItem(IDC_EXIT_ON_MOUSE);
+    highQualityGraphics_ = GetDlgItem(IDC_HQ_GRAPHICS);
+    highQualityTextures_ = GetDlgItem(IDC_HQ_TEXTURES);
+    antialiasing_ = GetDlgItem(IDC_ANTIALIASING);
+    antialiasingList_ = GetDlgItem(IDC_ANTIALIASING_LIST);
+    antialiasingLabel_ = GetDlgItem(IDC_ANTIALIASING_LABEL);
+    playMyMusic_ = GetDlgItem(IDC_PLAY_MY_MUSIC);
+    editPlaylist_ = GetDlgItem(IDC_EDIT_PLAYLIST);
+    runAtStartup_ = GetDlgItem(IDC_RUN_AT_STARTUP);
+
+    EnumerateDisplays(displays_, settings_, [this](const D3DCAPS9& caps, DWORD behavior, D3DFORMAT format) {
+        return ConfirmDevice(caps, behavior, format);
+    }); // the same pass reads adapter 0's capabilities, which decide the "Multi-monitor" entry
+    LoadSettings(settings_);
+    LoadControls();
+
+    SetWindowText(FormatTranslated(L"%s %s Configuration", kProductName, kVersionText).c_str());
+    ShowWindow(SW_SHOWNORMAL);
+    // Our own copy of the icon (not the shared one LoadIcon hands out), so destroying it is ours to do.
+    icon_.reset(
+        static_cast<HICON>(::LoadImageW(Module().instance(), MAKEINTRESOURCEW(IDI_PRODUCT), IMAGE_ICON,
+                                        ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    return TRUE;
+}
+
+void CSettingsDlg::LoadControls() {
+    ctl::SetCheck(showFps_, Setting("ShowFPS") != 0);
+    ctl::SetCheck(exitOnMouse_, Setting("DisableOnMouseActivate") == 0);
+    ctl::SetCheck(highQualityTextures_, Setting("HighQualityTextures") != 0);
+    ctl::SetCheck(runAtStartup_, RunEntryMatchesAutostart());
+
+    const bool music = Setting("DisableMusic") == 0;
+    const bool playlist = Setting("UsePlaylist") != 0;
+    ctl::SetCheck(enableMusic_, music);
+    ctl::SetCheck(playMyMusic_, playlist);
+    ctl::TrackbarSetRange(musicVolume_, 0, 100);
+    ctl::TrackbarSetPos(musicVolume_, Setting("MusicVolumePercentage"));
+    ShowMusicVolume(Setting("MusicVolumePercentage"));
+    ctl::Enable(musicVolume_, music);
+    ctl::Enable(musicLabel_, music);
+    ctl::Enable(playMyMusic_, music);
+    ctl::Enable(editPlaylist_, music && playlist);
+
+    const bool sound = Setting("DisableSound") == 0;
+    ctl::SetCheck(enableSounds_, sound);
+    ctl::TrackbarSetRange(soundsVolume_, 0, 100);
+    ctl::TrackbarSetPos(soundsVolume_, Setting("SoundsVolumePercentage"));
+    ShowSoundsVolume(Setting("SoundsVolumePercentage"));
+    ctl::Enable(soundsVolume_, sound);
+    ctl::Enable(soundsLabel_, sound);
+
+    ctl::SetCheck(highQualityGraphics_, Setting("HighQualityGraphics") != 0);
+    const bool antialiasing = Setting("Antialiasing") != 0;
+    ctl::SetCheck(antialiasing_, antialiasing);
+    FillAntialiasingList();
+    ctl::Enable(antialiasingLabel_, antialiasing);
+    ctl::Enable(antialiasingList_, antialiasing);
+
+    FillMonitorList();
+}
+
+void CSettingsDlg::FillAntialiasingList() {
+    const int32_t stored = Setting("Antialiasing");
+    ctl::ComboReset(antialiasingList_);
+    for (int count : ProbeAntialiasingLevels()) {
+        int index = ctl::ComboAdd(antialiasingList_, std::to_wstring(count) + L"x");
+        ctl::ComboSetData(antialiasingList_, index, count);
+    }
+    // The list is sorted by text, so the entries' places are known only once all are in.
+    int chosen = 0;
+    for (int i = 0, n = ctl::ComboCount(antialiasingList_); i < n; ++i)
+        if (ctl::ComboGetData(antialiasingList_, i) == stored) chosen = i;
+    ctl::ComboSetSel(antialiasingList_, chosen);
+}
+
+int32_t CSettingsDlg::AntialiasingValue() const {
+    if (!ctl::GetCheck(antialiasing_)) return 0;
+    const int selected = ctl::ComboGetSel(antialiasingList_);
+    if (selected < 0) return 1;
+    return static_cast<int32_t>(ctl::ComboGetData(antialiasingList_, selected));
+}
+
+void CSettingsDlg::ShowMusicVolume(int percent) {
+    ctl::SetText(musicLabel_, FormatTranslated(L"Music volume: %.01i%%", percent));
+}
+
+// Singular, unlike the table's "Sounds volume" entry, so it shows in English in every language.
+void CSettingsDlg::ShowSoundsVolume(int percent) {
+    ctl::SetText(soundsLabel_, FormatTranslated(L"Sound volume: %.01i%%", percent));
+}
+
+void CSettingsDlg::SendAllSeven() {
+    Notify(kLiveAntialiasing, AntialiasingValue());
+    Notify(kLiveMusicVolume, ctl::TrackbarGetPos(musicVolume_));
+    Notify(kLiveMusicEnabled, ctl::GetCheck(enableMusic_));
+    Notify(kLiveSoundsVolume, ctl::TrackbarGetPos(soundsVolume_));
+    Notify(kLiveSoundsEnabled, ctl::GetCheck(enableSounds_));
+    Notify(kLiveHighQualityGraphics, ctl::GetCheck(highQualityGraphics_));
+    Notify(kLiveHighQualityTextures, ctl::GetCheck(highQualityTextures_));
+}
+
+void CSettingsDlg::RevertPreview() {
+    LoadControls();
+    SendAllSeven();
+}
+
+void CSettingsDlg::StoreControls() {
+    SetSetting("HighQualityGraphics", ctl::GetCheck(highQualityGraphics_));
+    SetSetting("HighQualityTextures", ctl::GetCheck(highQualityTextures_));
+    SetSetting("Antialiasing", AntialiasingValue());
+    SetSetting("UsePlaylist", ctl::GetCheck(playMyMusic_));
+    SetSetting("MusicVolumePercentage", ctl::TrackbarGetPos(musicVolume_));
+    SetSetting("DisableOnMouseActivate", ctl::GetCheck(exitOnMouse_) ? 0 : 1);
+    SetSetting("DisableMusic", ctl::GetCheck(enableMusic_) ? 0 : 1);
+    SetSetting("SoundsVolumePercentage", ctl::TrackbarGetPos(soundsVolume_));
+    SetSetting("DisableSound", ctl::GetCheck(enableSounds_) ? 0 : 1);
+    WriteRunEntry(ctl::GetCheck(runAtStartup_) != 0);
+}
+
+LRESULT CSettingsDlg::OnTrackbarMoved(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+    const HWND source = reinterpret_cast<HWND>(lParam);
+    if (source && source == musicVolume_) {
+        const int position = ctl::TrackbarGetPos(musicVolume_);
+        ShowMusicVolume(position);
+        Notify(kLiveMusicVolume, position);
+    } else if (source && source == soundsVolume_) {
+        const int position = ctl::TrackbarGetPos(soundsVolume_);
+        ShowSoundsVolume(position);
+        Notify(kLiveSoundsVolume, position);
+    } else {
+        handled = FALSE;
+    }
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnEnableMusic(WORD, WORD, HWND, BOOL&) {
+    const bool music = ctl::GetCheck(enableMusic_) != 0;
+    const bool playlist = ctl::GetCheck(playMyMusic_) != 0;
+    ctl::Enable(musicVolume_, music);
+    ctl::Enable(musicLabel_, music);
+    ctl::Enable(playMyMusic_, music);
+    ctl::Enable(editPlaylist_, music && playlist);
+    Notify(kLiveMusicEnabled, music ? 1 : 0);
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnEnableSounds(WORD, WORD, HWND, BOOL&) {
+    const bool sound = ctl::GetCheck(enableSounds_) != 0;
+    ctl::Enable(soundsVolume_, sound);
+    ctl::Enable(soundsLabel_, sound);
+    Notify(kLiveSoundsEnabled, sound ? 1 : 0);
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnAntialiasing(WORD, WORD, HWND, BOOL&) {
+    const bool on = ctl::GetCheck(antialiasing_) != 0;
+    ctl::Enable(antialiasingList_, on);
+    ctl::Enable(antialiasingLabel_, on);
+    Notify(kLiveAntialiasing, AntialiasingValue());
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnEditPlaylist(WORD, WORD, HWND, BOOL&) {
+    CPlaylistDlg editor(settings_, kProductName);
+    editor.DoModal(::GetActiveWindow());
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnPlayMyMusic(WORD, WORD, HWND, BOOL&) {
+    ctl::Enable(editPlaylist_, ctl::GetCheck(playMyMusic_) != 0);
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnRestoreDefaults(WORD, WORD, HWND, BOOL&) {
+    ApplyDefaults();
+    LoadControls();
+    SendAllSeven();
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnHighQualityGraphics(WORD, WORD, HWND, BOOL&) {
+    Notify(kLiveHighQualityGraphics, ctl::GetCheck(highQualityGraphics_));
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnHighQualityTextures(WORD, WORD, HWND, BOOL&) {
+    Notify(kLiveHighQualityTextures, ctl::GetCheck(highQualityTextures_));
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnVideoModeChanged(WORD, WORD, HWND, BOOL&) {
+    RefreshVideoModes();
+    return 0;
+}
+
+} // namespace qm

@@ -1,0 +1,128 @@
+#include "dialogs/settings_dialog_base.h"
+
+#include "dialogs/product_web_page.h"
+#include "launcher/wallpaper.h"
+#include "localisation/language.h"
+#include "localisation/string_table.h"
+#include "platform/controls.h"
+#include "settings/settings_record.h"
+
+#include <shellapi.h>
+
+namespace qm {
+namespace {
+
+constexpr int kMultiMonitorTag = 1000;
+
+void OpenWithShell(const std::wstring& address) {
+    ::ShellExecuteW(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+CSettingsDlgBase::OpenWebPageFn openWebPage = &OpenWithShell;
+
+} // namespace
+
+CSettingsDlgBase::CSettingsDlgBase() = default;
+
+void CSettingsDlgBase::SetOpenWebPageForTesting(OpenWebPageFn open) {
+    openWebPage = open ? open : &OpenWithShell;
+}
+
+HRESULT CSettingsDlgBase::ConfirmDevice(const D3DCAPS9&, DWORD, D3DFORMAT) {
+    return S_OK;
+}
+
+void CSettingsDlgBase::ApplyDefaults() {}
+
+LRESULT CSettingsDlgBase::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+    liveMessage_ = RegisterWallpaperMessage();
+    wallpaper_ = FindWallpaperWindow();
+
+    StringTable& table = MakeCurrentStringTable("", IDR_STRING_TABLE_XML);
+    table.SelectLanguage(LanguageFromRegistry());
+    table.SelectTextBlock(L"Screensaver Settings Dialog");
+    table.TranslateWindow(m_hWnd);
+
+    monitorList_ = GetDlgItem(IDC_MONITOR_LIST);
+    blankScreens_ = GetDlgItem(IDC_BLANK_SCREENS);
+    videoModeList_ = GetDlgItem(IDC_VIDEO_MODE_LIST);
+    desktopRes_ = GetDlgItem(IDC_DESKTOP_RES);
+    return TRUE;
+}
+
+void CSettingsDlgBase::Notify(WPARAM code, LPARAM value) {
+    NotifyWallpaper(liveMessage_, wallpaper_, code, value);
+}
+
+void CSettingsDlgBase::FillMonitorList() {
+    ctl::ComboReset(monitorList_);
+    ctl::SetCheck(blankScreens_, Setting("ShowBlackScreens") != 0);
+    const bool several = displays_.monitorCount > 1;
+    ctl::Enable(blankScreens_, several);
+    ctl::Enable(monitorList_, several);
+
+    const int32_t current = Setting("CurMonitor");
+    for (uint32_t i = 0; i < displays_.monitorCount && i < kMonitorSlots; ++i) {
+        if (displays_.adapters[i].devices[0].modeCount == 0) continue;
+        int index = ctl::ComboAdd(monitorList_, displays_.monitors[i].monitorName);
+        ctl::ComboSetData(monitorList_, index, static_cast<LPARAM>(i));
+        if (current == static_cast<int32_t>(i)) ctl::ComboSetSel(monitorList_, index);
+    }
+    if (IsAdapterGroupAvailable(displays_)) {
+        int index = ctl::ComboAdd(monitorList_, Translate(L"Multi-monitor"));
+        ctl::ComboSetData(monitorList_, index, kMultiMonitorTag);
+        if (Setting("EnableMultiMonitorMode") != 0) ctl::ComboSetSel(monitorList_, index);
+    }
+    RefreshVideoModes();
+}
+
+LRESULT CSettingsDlgBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    icon_.reset();
+    ::PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT CSettingsDlgBase::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+    RevertPreview();
+    EndDialog(0);
+    return 0;
+}
+
+LRESULT CSettingsDlgBase::OnOk(WORD, WORD, HWND, BOOL&) {
+    StoreControls();
+    SaveSettings(settings_, m_hWnd);
+    EndDialog(0);
+    return 0;
+}
+
+LRESULT CSettingsDlgBase::OnCancel(WORD, WORD, HWND, BOOL&) {
+    RevertPreview();
+    EndDialog(0);
+    return 0;
+}
+
+LRESULT CSettingsDlgBase::OnVisit(WORD, WORD, HWND, BOOL&) {
+    const StringTable* table = CurrentStringTable();
+    openWebPage(ProductWebPage(table ? table->CurrentLanguageTag() : std::wstring(L"en")));
+    return 0;
+}
+
+LRESULT CSettingsDlgBase::OnMonitorSelected(WORD, WORD, HWND, BOOL&) {
+    // A selection notice with nothing selected (only a forged message can carry one) changes nothing.
+    const int selected = ctl::ComboGetSel(monitorList_);
+    if (selected < 0) return 0;
+    const int tag = static_cast<int>(ctl::ComboGetData(monitorList_, selected));
+    const bool multiMonitor = tag >= kMultiMonitorTag;
+    SetSetting("EnableMultiMonitorMode", multiMonitor ? 1 : 0);
+    SetSetting("CurMonitor", multiMonitor ? tag - kMultiMonitorTag : tag);
+    RefreshVideoModes();
+    ctl::Enable(blankScreens_, !multiMonitor);
+    return 0;
+}
+
+LRESULT CSettingsDlgBase::OnBlankScreensClicked(WORD, WORD, HWND, BOOL&) {
+    SetSetting("ShowBlackScreens", ctl::GetCheck(blankScreens_));
+    return 0;
+}
+
+} // namespace qm
