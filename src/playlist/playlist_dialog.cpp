@@ -1,6 +1,10 @@
 #include "playlist/playlist_dialog.h"
 
+#include "localisation/string_table.h"
+#include "platform/controls.h"
+#include "playlist/open_file_names.h"
 #include "playlist/playlist_file.h"
+#include "settings/node.h"
 #include "settings/product.h"
 #include "settings/registry.h"
 
@@ -9,12 +13,31 @@
 namespace qm {
 namespace {
 
-CPlaylistDlg::OpenFileDialogFn g_openFileDialog = nullptr;
+constexpr wchar_t kPlaylistValue[] = L"PlayList";
+constexpr wchar_t kShuffleValue[] = L"ShufflePlayList";
+constexpr DWORD kFileBufferChars = 65535;
+constexpr DWORD kFileTitleChars = 261;
+constexpr DWORD kOpenFlags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT;
+static_assert(kOpenFlags == 0x81A00);
+#ifndef _WIN64
+static_assert(sizeof(OPENFILENAMEW) == 88, "the full structure, as the system expects it");
+#endif
+
+BOOL SystemOpenFileDialog(OPENFILENAMEW* request) {
+    return ::GetOpenFileNameW(request);
+}
+
+CPlaylistDlg::OpenFileDialogFn g_openFileDialog = &SystemOpenFileDialog;
+
+// The column is wide enough for long paths; the header itself is hidden by the list view's style.
+std::wstring ColumnText() {
+    return L"FileName" + std::wstring(98, L' ');
+}
 
 } // namespace
 
 void CPlaylistDlg::SetOpenFileDialogForTesting(OpenFileDialogFn dialog) {
-    g_openFileDialog = dialog;
+    g_openFileDialog = dialog ? dialog : &SystemOpenFileDialog;
 }
 
 CPlaylistDlg::CPlaylistDlg(Node& settings, std::wstring productName)
@@ -30,27 +53,85 @@ void CPlaylistDlg::AddRow(const std::wstring& path) {
     item.iItem = static_cast<int>(entries_.size());
     item.iSubItem = 0;
     item.pszText = const_cast<wchar_t*>(path.c_str());
-    ::SendMessageW(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    ctl::Send(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     entries_.push_back(path);
 }
 
 LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     listView_ = GetDlgItem(IDC_PLAYLIST_VIEW);
     shuffleBox_ = GetDlgItem(IDC_SHUFFLE);
+
+    std::wstring columnText = ColumnText();
+    const int width = static_cast<int>(
+        ctl::Send(listView_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(columnText.c_str())) + 15);
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = columnText.data();
+    column.iSubItem = 0;
+    ctl::Send(listView_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+
     std::wstring text;
-    if (FAILED(RegReadString(HKEY_LOCAL_MACHINE, SettingsKey(), L"PlayList", text, true))) text.clear();
+    if (FAILED(RegReadString(HKEY_LOCAL_MACHINE, SettingsKey(), kPlaylistValue, text, true))) text.clear();
     std::vector<std::wstring> stored;
     ParsePlaylistText(std::wstring(), text, stored);
     for (const auto& path : stored)
         AddRow(path);
+
+    if (StringTable* table = CurrentStringTable()) {
+        table->SelectTextBlock(L"Screensaver Settings Dialog");
+        table->TranslateWindow(m_hWnd);
+    }
+
+    // Has() looks without creating: opening the editor must not add entries to the settings.
+    const int shuffle =
+        settings_.Has(kShuffleValue, ValueKind::Integer) ? settings_.Get(kShuffleValue).AsInteger() : 0;
+    ctl::SetCheck(shuffleBox_, shuffle != 0);
     return TRUE;
 }
 
 LRESULT CPlaylistDlg::OnAddFiles(WORD, WORD, HWND, BOOL&) {
+    const std::wstring filter =
+        PlaylistOpenFileFilter([](const std::wstring& text) { return Translate(text); });
+    std::wstring fileBuffer(kFileBufferChars, L'\0');
+    std::wstring titleBuffer(kFileTitleChars, L'\0');
+
+    OPENFILENAMEW request{};
+    request.lStructSize = sizeof(request);
+    request.hwndOwner = m_hWnd;
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = fileBuffer.data();
+    request.nMaxFile = kFileBufferChars;
+    request.lpstrFileTitle = titleBuffer.data();
+    request.nMaxFileTitle = kFileTitleChars;
+    request.lpstrDefExt = L"*.*";
+    request.Flags = kOpenFlags;
+    if (!g_openFileDialog(&request)) return 0;
+
+    for (const auto& chosen : ChosenFilePaths(fileBuffer, request.nFileOffset)) {
+        for (const auto& path : AddPlaylistPath(chosen))
+            AddRow(path);
+    }
     return 0;
 }
 
 LRESULT CPlaylistDlg::OnRemoveFiles(WORD, WORD, HWND, BOOL&) {
+    if (ctl::Send(listView_, LVM_GETSELECTEDCOUNT) == 0) return 0;
+    for (int i = 0; i < static_cast<int>(ctl::Send(listView_, LVM_GETITEMCOUNT));) {
+        LVITEMW item{};
+        item.mask = LVIF_STATE;
+        item.iItem = i;
+        item.stateMask = 0xFFFF;
+        ctl::Send(listView_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        if ((item.state & LVIS_SELECTED) == 0) {
+            ++i;
+            continue;
+        }
+        ctl::Send(listView_, LVM_DELETEITEM, i);
+        if (static_cast<std::size_t>(i) < entries_.size()) entries_.erase(entries_.begin() + i);
+    }
     return 0;
 }
 
@@ -60,12 +141,13 @@ LRESULT CPlaylistDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CPlaylistDlg::OnOk(WORD, WORD, HWND, BOOL&) {
-    (void)RegWriteString(HKEY_LOCAL_MACHINE, SettingsKey(), L"PlayList", PlaylistText(entries_), true);
+    (void)RegWriteString(HKEY_LOCAL_MACHINE, SettingsKey(), kPlaylistValue, PlaylistText(entries_), true);
     EndDialog(0);
     return 0;
 }
 
 LRESULT CPlaylistDlg::OnShuffleClicked(WORD, WORD, HWND, BOOL&) {
+    settings_.Get(kShuffleValue) = NodeValue(static_cast<int32_t>(ctl::GetCheck(shuffleBox_)));
     return 0;
 }
 

@@ -77,7 +77,7 @@ bool PlaylistFileDecoder::Feed(std::string_view bytes) {
             if (ended_) break;
         }
         if (byte == 0x1A) {
-            ended_ = true;
+            Finish();
         } else if (byte == '\r') {
             pendingCr_ = true;
         } else {
