@@ -272,9 +272,11 @@ uint32_t BitsPerPixel(D3DFORMAT format) {
 }
 
 std::wstring DisplayModeLabel(const DisplayModeRecord& mode) {
+    // Unsigned conversions: the fields are unsigned, and a signed one would show a huge value as negative.
     wchar_t text[64];
-    std::swprintf(text, sizeof(text) / sizeof(text[0]), L"%ld x %ld x %ld", static_cast<long>(mode.width),
-                  static_cast<long>(mode.height), static_cast<long>(BitsPerPixel(mode.format)));
+    std::swprintf(text, sizeof(text) / sizeof(text[0]), L"%lu x %lu x %lu",
+                  static_cast<unsigned long>(mode.width), static_cast<unsigned long>(mode.height),
+                  static_cast<unsigned long>(BitsPerPixel(mode.format)));
     return text;
 }
 
