@@ -1,0 +1,82 @@
+// Driving the settings dialog in-process: a stand-in wallpaper window that records the live messages,
+// machines described to the display enumeration, and typed values in the scratch settings key.
+#pragma once
+
+#include "fake_direct3d9.h"
+#include "test_support.h"
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qmtest {
+
+using LiveMessage = std::pair<WPARAM, LPARAM>; // setting code, value
+
+// A hidden top-level "Direct3D Window" of this thread that records each live-settings message it gets.
+class LiveMessageCatcher {
+  public:
+    LiveMessageCatcher();
+    ~LiveMessageCatcher();
+    LiveMessageCatcher(const LiveMessageCatcher&) = delete;
+    LiveMessageCatcher& operator=(const LiveMessageCatcher&) = delete;
+
+    HWND window() const { return window_; }
+    // Delivers what is waiting in this thread's queue, then hands over (and forgets) what arrived.
+    std::vector<LiveMessage> Take();
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    HWND window_ = nullptr;
+};
+
+// The display machine the dialog sees: Direct3D 9 adapters and the supported multisample counts.
+struct TestMachine {
+    enum class Monitors { One, TwoAdapters, OneGroupOfTwo };
+    TestMachine(Monitors monitors, std::vector<int> antialiasingCounts);
+
+    FakeDirect3D9 direct3d;
+    std::unique_ptr<UseFakeDirect3D9> useDirect3D;
+    std::unique_ptr<UseFakeAntialiasingLevels> useCounts;
+};
+
+// Typed values in HKEY_LOCAL_MACHINE's settings key (the scratch key under ScratchRegistry).
+void StoreSetting(const std::wstring& name, const std::wstring& typedText);
+void StoreIntegerSetting(const std::wstring& name, int value);
+std::optional<std::wstring> StoredSetting(const std::wstring& name);
+// Every value of the settings key, "name=text" in name order.
+std::vector<std::wstring> AllStoredSettings();
+
+// The Run value under HKEY_CURRENT_USER, or nothing when it is absent.
+std::optional<std::wstring> StoredRunEntry();
+void StoreRunEntry(const std::wstring& text);
+
+// A control's state, read the way a user sees it.
+std::vector<std::wstring> ComboTexts(HWND combo);
+std::wstring ComboSelectedText(HWND combo);
+
+// The user's actions, as the messages they produce.
+void Click(HWND dialog, int id);
+void SelectComboEntry(HWND dialog, int id, int index);
+void DragTrackbar(HWND dialog, int id, std::initializer_list<int> positions);
+
+// The controls of this thread's visible owned windows (message boxes and the playlist editor) from a
+// timer, so that a test can answer a modal loop that runs inside its own call.
+class ModalAnswer {
+  public:
+    // Every few milliseconds: when a visible window owned by owner exists, act on it once.
+    using Action = void (*)(HWND window);
+    ModalAnswer(HWND owner, Action action);
+    ~ModalAnswer();
+    bool answered() const;
+
+  private:
+    UINT_PTR timer_ = 0;
+};
+
+} // namespace qmtest

@@ -1,0 +1,432 @@
+// The settings dialog from its real template, in-process: what it shows for stored settings on chosen
+// machines, in each language, and what the monitor choices write into the settings tree.
+#include "dialogs/settings_dialog.h"
+#include "localisation/string_table.h"
+#include "settings/product.h"
+
+#include "settings_dialog_support.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <memory>
+#include <optional>
+
+using namespace qmtest;
+using Monitors = TestMachine::Monitors;
+
+namespace {
+
+class SettingsDialogTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+        ::InitCommonControlsEx(&icc);
+    }
+
+    void TearDown() override {
+        if (dialog_ && dialog_->IsWindow()) dialog_->DestroyWindow();
+        dialog_.reset();
+        machine_.reset();
+        qm::ResetCurrentStringTable();
+        PumpMessages(0); // the dialog's quit message must not end a later test's modal loop
+    }
+
+    HWND Open(Monitors monitors = Monitors::One, std::vector<int> counts = {2, 4, 8}) {
+        machine_.reset(); // its seams go back before the next machine's take their place
+        machine_ = std::make_unique<TestMachine>(monitors, std::move(counts));
+        dialog_ = std::make_unique<qm::CSettingsDlg>();
+        HWND window = dialog_->Create(nullptr);
+        EXPECT_NE(window, nullptr);
+        return window;
+    }
+
+    HWND Item(int id) const { return ::GetDlgItem(dialog_->handle(), id); }
+    bool Checked(int id) const { return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+    std::wstring Text(int id) const { return TextOf(Item(id)); }
+    int Position(int id) const { return static_cast<int>(::SendMessageW(Item(id), TBM_GETPOS, 0, 0)); }
+    int TreeInteger(const char* name) const { return dialog_->settings().Get(name).AsInteger(); }
+
+    ScratchRegistry registry_;
+    std::unique_ptr<TestMachine> machine_;
+    std::unique_ptr<qm::CSettingsDlg> dialog_;
+};
+
+// One control of a dialog template as the resource stores it.
+struct TemplateItem {
+    DWORD exStyle;
+    DWORD style;
+    short x, y, cx, cy;
+    int id;
+    std::wstring className;
+    std::wstring caption;
+};
+
+struct DialogTemplate {
+    DWORD style = 0;
+    short cx = 0, cy = 0;
+    std::wstring caption;
+    WORD pointSize = 0;
+    std::wstring font;
+    std::vector<TemplateItem> items;
+};
+
+// Reads a name-or-ordinal field; ordinals of the predefined classes come back as their names.
+std::wstring ReadNameOrOrdinal(const WORD*& p) {
+    if (*p == 0) {
+        ++p;
+        return L"";
+    }
+    if (*p == 0xFFFF) {
+        WORD ordinal = p[1];
+        p += 2;
+        switch (ordinal) {
+        case 0x80:
+            return L"Button";
+        case 0x82:
+            return L"Static";
+        case 0x85:
+            return L"ComboBox";
+        default:
+            return L"#" + std::to_wstring(ordinal);
+        }
+    }
+    std::wstring text(reinterpret_cast<const wchar_t*>(p));
+    p += text.size() + 1;
+    return text;
+}
+
+DialogTemplate ReadDialogTemplate(int id) {
+    DialogTemplate result;
+    HMODULE module = ::GetModuleHandleW(nullptr);
+    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), RT_DIALOG);
+    if (!found) return result;
+    const auto* p = static_cast<const WORD*>(::LockResource(::LoadResource(module, found)));
+    if (p[0] != 1 || p[1] != 0xFFFF) return result; // DIALOGEX only
+    auto dword = [](const WORD* at) { return static_cast<DWORD>(at[0] | (at[1] << 16)); };
+    result.style = dword(p + 6);
+    const WORD count = p[8];
+    result.cx = static_cast<short>(p[11]);
+    result.cy = static_cast<short>(p[12]);
+    p += 13;
+    ReadNameOrOrdinal(p); // menu
+    ReadNameOrOrdinal(p); // class
+    result.caption = ReadNameOrOrdinal(p);
+    result.pointSize = p[0];
+    p += 3; // size, weight, italic + charset
+    result.font = ReadNameOrOrdinal(p);
+    for (WORD i = 0; i < count; ++i) {
+        p = reinterpret_cast<const WORD*>((reinterpret_cast<UINT_PTR>(p) + 3) & ~UINT_PTR{3});
+        TemplateItem item{};
+        item.exStyle = dword(p + 2);
+        item.style = dword(p + 4);
+        item.x = static_cast<short>(p[6]);
+        item.y = static_cast<short>(p[7]);
+        item.cx = static_cast<short>(p[8]);
+        item.cy = static_cast<short>(p[9]);
+        item.id = static_cast<int>(dword(p + 10));
+        p += 12;
+        item.className = ReadNameOrOrdinal(p);
+        item.caption = ReadNameOrOrdinal(p);
+        const WORD extra = *p++;
+        p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p) + extra);
+        result.items.push_back(item);
+    }
+    return result;
+}
+
+TEST(SettingsDialogTemplate, HoldsEveryControlOfTheLayout) {
+    const DialogTemplate dialog = ReadDialogTemplate(IDD_SETTINGS);
+    EXPECT_EQ(dialog.style,
+              DWORD(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU));
+    EXPECT_EQ(dialog.cx, 389);
+    EXPECT_EQ(dialog.cy, 253);
+    EXPECT_EQ(dialog.caption, L"Quillmere - Taveny 3D Screensaver Configuration");
+    EXPECT_EQ(dialog.font, L"MS Shell Dlg");
+    EXPECT_EQ(dialog.pointSize, 8);
+
+    constexpr DWORD child = WS_CHILD | WS_VISIBLE;
+    constexpr DWORD check = child | BS_AUTOCHECKBOX | WS_TABSTOP;
+    constexpr DWORD group = child | BS_GROUPBOX;
+    constexpr DWORD list = child | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+    constexpr DWORD trackbar = child | TBS_NOTICKS | WS_TABSTOP;
+    constexpr DWORD button = child | BS_PUSHBUTTON | WS_TABSTOP;
+    const TemplateItem expected[] = {
+        {0, group, 7, 3, 374, 32, 1015, L"Button", L"Monitor selection"},
+        {0, list, 10, 15, 199, 60, 1002, L"ComboBox", L""},
+        {0, check, 218, 16, 160, 10, 1013, L"Button", L"Show a blank screen on all monitors"},
+        {0, group, 7, 38, 374, 42, -1, L"Button", L"Options"},
+        {0, check, 10, 49, 110, 10, 1023, L"Button", L"Exit on mouse move"},
+        {0, check, 10, 64, 100, 10, 1068, L"Button", L"Antialiasing"},
+        {0, child | SS_RIGHT, 154, 65, 89, 8, 1070, L"Static", L"Antialiasing quality:"},
+        {0, list | CBS_SORT, 249, 63, 123, 30, 1069, L"ComboBox", L""},
+        {0, group, 7, 84, 374, 24, -1, L"Button", L"Animated wallpaper options"},
+        {0, check | WS_GROUP, 10, 94, 160, 10, 1079, L"Button", L"Run at Windows startup"},
+        {0, group, 7, 111, 374, 57, -1, L"Button", L"Sound options"},
+        {0, check | WS_GROUP, 10, 122, 87, 10, 1022, L"Button", L"Enable sounds"},
+        {0, child | SS_RIGHT, 148, 124, 97, 8, 1047, L"Static", L"Sounds volume: 100%"},
+        {0, trackbar, 246, 122, 132, 12, 1046, L"msctls_trackbar32", L""},
+        {0, check | WS_GROUP, 10, 137, 87, 10, 1032, L"Button", L"Enable music"},
+        {0, child | SS_RIGHT, 147, 139, 97, 8, 1045, L"Static", L"Music volume: 100%"},
+        {0, trackbar, 245, 137, 132, 12, 1044, L"msctls_trackbar32", L""},
+        {0, check, 10, 152, 102, 10, 1078, L"Button", L"Play my music"},
+        {WS_EX_STATICEDGE, button, 286, 150, 86, 14, 4, L"Button", L"Edit Playlist..."},
+        {0, group, 7, 170, 374, 24, -1, L"Button", L"Products"},
+        {0, child | SS_LEFT, 12, 179, 240, 8, 1027, L"Static",
+         L"Please take a look at our web site for more great 3D screensavers"},
+        {WS_EX_STATICEDGE, button, 286, 176, 86, 14, 6, L"Button", L"Visit..."},
+        {0, button, 7, 230, 84, 15, 3, L"Button", L"Restore Defaults"},
+        {0, child | BS_DEFPUSHBUTTON | WS_TABSTOP, 256, 230, 61, 15, 1, L"Button", L"OK"},
+        {0, button, 320, 230, 61, 15, 2, L"Button", L"Cancel"},
+    };
+    ASSERT_EQ(dialog.items.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        const TemplateItem& want = expected[i];
+        const TemplateItem& got = dialog.items[i];
+        SCOPED_TRACE(testing::Message() << "control " << i << " id " << want.id);
+        EXPECT_EQ(static_cast<short>(got.id), want.id);
+        EXPECT_EQ(_wcsicmp(got.className.c_str(), want.className.c_str()), 0) << got.className;
+        EXPECT_EQ(got.caption, want.caption);
+        EXPECT_EQ(got.style, want.style);
+        EXPECT_EQ(got.exStyle, want.exStyle);
+        EXPECT_EQ((std::vector<short>{got.x, got.y, got.cx, got.cy}),
+                  (std::vector<short>{want.x, want.y, want.cx, want.cy}));
+    }
+}
+
+TEST_F(SettingsDialogTest, OpensWithIconAndWithoutTheControlsTheTemplateLacks) {
+    HWND dialog = Open();
+    EXPECT_TRUE(::IsWindowVisible(dialog));
+    EXPECT_NE(::SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0);
+    for (int absent : {IDC_HQ_GRAPHICS, IDC_HQ_TEXTURES, IDC_VIDEO_MODE_LIST, IDC_DESKTOP_RES})
+        EXPECT_EQ(Item(absent), nullptr) << absent;
+}
+
+TEST_F(SettingsDialogTest, DefaultsShowWhenNothingIsStored) {
+    Open();
+    EXPECT_EQ(Position(IDC_MUSIC_VOLUME), 15);
+    EXPECT_EQ(Text(IDC_MUSIC_VOLUME_LABEL), L"Music volume: 15%");
+    EXPECT_EQ(Position(IDC_SOUNDS_VOLUME), 100);
+    EXPECT_EQ(Text(IDC_SOUNDS_VOLUME_LABEL), L"Sound volume: 100%");
+    EXPECT_TRUE(Checked(IDC_ENABLE_MUSIC));
+    EXPECT_TRUE(Checked(IDC_ENABLE_SOUNDS));
+    EXPECT_FALSE(Checked(IDC_EXIT_ON_MOUSE)); // DisableOnMouseActivate defaults to 1
+    EXPECT_FALSE(Checked(IDC_PLAY_MY_MUSIC));
+    EXPECT_FALSE(Enabled(IDC_EDIT_PLAYLIST));
+    // No install directory and no Run value: both texts are empty, so they match.
+    EXPECT_TRUE(Checked(IDC_RUN_AT_STARTUP));
+}
+
+TEST_F(SettingsDialogTest, MusicAndPlaylistDecideWhatIsEnabled) {
+    struct Case {
+        int disableMusic;
+        int usePlaylist;
+        bool musicControls;
+        bool editPlaylist;
+    };
+    for (const Case& c : {Case{0, 0, true, false}, Case{0, 1, true, true}, Case{1, 0, false, false},
+                          Case{1, 1, false, false}}) {
+        StoreIntegerSetting(L"DisableMusic", c.disableMusic);
+        StoreIntegerSetting(L"UsePlaylist", c.usePlaylist);
+        StoreIntegerSetting(L"MusicVolumePercentage", 40);
+        Open();
+        SCOPED_TRACE(testing::Message()
+                     << "DisableMusic " << c.disableMusic << " UsePlaylist " << c.usePlaylist);
+        EXPECT_EQ(Checked(IDC_ENABLE_MUSIC), c.disableMusic == 0);
+        EXPECT_EQ(Checked(IDC_PLAY_MY_MUSIC), c.usePlaylist != 0);
+        EXPECT_EQ(Enabled(IDC_MUSIC_VOLUME), c.musicControls);
+        EXPECT_EQ(Enabled(IDC_MUSIC_VOLUME_LABEL), c.musicControls);
+        EXPECT_EQ(Enabled(IDC_PLAY_MY_MUSIC), c.musicControls);
+        EXPECT_EQ(Enabled(IDC_EDIT_PLAYLIST), c.editPlaylist);
+        EXPECT_EQ(Position(IDC_MUSIC_VOLUME), 40);
+        EXPECT_EQ(Text(IDC_MUSIC_VOLUME_LABEL), L"Music volume: 40%");
+        TearDown();
+    }
+}
+
+TEST_F(SettingsDialogTest, SoundOffAndExitOnMouse) {
+    StoreIntegerSetting(L"DisableSound", 1);
+    StoreIntegerSetting(L"SoundsVolumePercentage", 0);
+    StoreIntegerSetting(L"DisableOnMouseActivate", 0);
+    Open();
+    EXPECT_FALSE(Checked(IDC_ENABLE_SOUNDS));
+    EXPECT_FALSE(Enabled(IDC_SOUNDS_VOLUME));
+    EXPECT_FALSE(Enabled(IDC_SOUNDS_VOLUME_LABEL));
+    EXPECT_EQ(Position(IDC_SOUNDS_VOLUME), 0);
+    EXPECT_EQ(Text(IDC_SOUNDS_VOLUME_LABEL), L"Sound volume: 0%");
+    EXPECT_TRUE(Checked(IDC_EXIT_ON_MOUSE));
+}
+
+TEST_F(SettingsDialogTest, AntialiasingListIsFilledAndChosenByTheStoredCount) {
+    struct Case {
+        int stored;
+        std::vector<int> supported;
+        std::vector<std::wstring> texts;
+        std::wstring selected;
+    };
+    const Case cases[] = {
+        {0, {2, 4, 8}, {L"2x", L"4x", L"8x"}, L"2x"},
+        {4, {2, 4, 8}, {L"2x", L"4x", L"8x"}, L"4x"},
+        {4, {2, 4, 8, 16}, {L"16x", L"2x", L"4x", L"8x"}, L"4x"},
+        {1, {2, 4, 8, 16}, {L"16x", L"2x", L"4x", L"8x"}, L"16x"},
+        {16, {2, 4}, {L"2x", L"4x"}, L"2x"},
+        {8, {}, {}, L"<none>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "stored " << c.stored << ", " << c.supported.size() << " counts");
+        StoreIntegerSetting(L"Antialiasing", c.stored);
+        Open(Monitors::One, c.supported);
+        EXPECT_EQ(ComboTexts(Item(IDC_ANTIALIASING_LIST)), c.texts);
+        EXPECT_EQ(ComboSelectedText(Item(IDC_ANTIALIASING_LIST)), c.selected);
+        EXPECT_EQ(Checked(IDC_ANTIALIASING), c.stored != 0);
+        EXPECT_EQ(Enabled(IDC_ANTIALIASING_LIST), c.stored != 0);
+        EXPECT_EQ(Enabled(IDC_ANTIALIASING_LABEL), c.stored != 0);
+        TearDown();
+    }
+}
+
+TEST_F(SettingsDialogTest, RunAtStartupComparesTheStoredCommandExactly) {
+    StoreSetting(L"AppPath", L"C:\\Program Files\\Quillmere");
+    const std::wstring command =
+        L"\"C:\\Program Files\\Quillmere\\Quillmere - Taveny 3D Screensaver.exe\" /w";
+    struct Case {
+        std::optional<std::wstring> stored;
+        bool checked;
+    };
+    const Case cases[] = {
+        {std::nullopt, false},
+        {L"", false},
+        {command, true},
+        {L"\"c:\\program files\\quillmere\\quillmere - taveny 3d screensaver.exe\" /w", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "stored: " << (c.stored ? *c.stored : L"(none)"));
+        if (c.stored) StoreRunEntry(*c.stored);
+        Open();
+        EXPECT_EQ(Checked(IDC_RUN_AT_STARTUP), c.checked);
+        TearDown();
+    }
+}
+
+TEST_F(SettingsDialogTest, OneMonitorIsListedAndTheChoiceDisabled) {
+    Open(Monitors::One);
+    ASSERT_EQ(dialog_->displays().monitorCount, 1u);
+    EXPECT_EQ(ComboTexts(Item(IDC_MONITOR_LIST)),
+              std::vector<std::wstring>{dialog_->displays().monitors[0].monitorName});
+    EXPECT_EQ(ComboSelectedText(Item(IDC_MONITOR_LIST)), dialog_->displays().monitors[0].monitorName);
+    EXPECT_FALSE(Enabled(IDC_MONITOR_LIST));
+    EXPECT_FALSE(Enabled(IDC_BLANK_SCREENS));
+    EXPECT_TRUE(Checked(IDC_BLANK_SCREENS)); // ShowBlackScreens defaults to 1
+}
+
+TEST_F(SettingsDialogTest, TwoSeparateAdaptersOfferNoMultiMonitorEntry) {
+    StoreIntegerSetting(L"CurMonitor", 1);
+    StoreIntegerSetting(L"ShowBlackScreens", 0);
+    Open(Monitors::TwoAdapters);
+    HWND list = Item(IDC_MONITOR_LIST);
+    ASSERT_EQ(ComboTexts(list).size(), 2u);
+    EXPECT_EQ(::SendMessageW(list, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(::SendMessageW(list, CB_GETITEMDATA, 1, 0), 1);
+    EXPECT_TRUE(Enabled(IDC_MONITOR_LIST));
+    EXPECT_TRUE(Enabled(IDC_BLANK_SCREENS));
+    EXPECT_FALSE(Checked(IDC_BLANK_SCREENS));
+}
+
+TEST_F(SettingsDialogTest, AnAdapterGroupAddsMultiMonitorLastAndSelectsItWhenStored) {
+    StoreIntegerSetting(L"EnableMultiMonitorMode", 1);
+    Open(Monitors::OneGroupOfTwo);
+    HWND list = Item(IDC_MONITOR_LIST);
+    std::vector<std::wstring> texts = ComboTexts(list);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[2], L"Multi-monitor");
+    EXPECT_EQ(::SendMessageW(list, CB_GETITEMDATA, 2, 0), 1000);
+    EXPECT_EQ(::SendMessageW(list, CB_GETCURSEL, 0, 0), 2);
+    // Loading enables the box whenever there are several monitors; only a choice disables it.
+    EXPECT_TRUE(Enabled(IDC_BLANK_SCREENS));
+}
+
+TEST_F(SettingsDialogTest, AStoredMonitorBeyondTheListSelectsNothing) {
+    StoreIntegerSetting(L"CurMonitor", 5);
+    StoreIntegerSetting(L"EnableMultiMonitorMode", 0);
+    Open(Monitors::OneGroupOfTwo);
+    EXPECT_EQ(::SendMessageW(Item(IDC_MONITOR_LIST), CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(TreeInteger("CurMonitor"), 5);
+}
+
+TEST_F(SettingsDialogTest, MonitorChoiceWritesTheTreeAtOnceAndNotTheRegistry) {
+    LiveMessageCatcher wallpaper;
+    StoreIntegerSetting(L"EnableMultiMonitorMode", 1);
+    HWND dialog = Open(Monitors::OneGroupOfTwo);
+    wallpaper.Take();
+
+    SelectComboEntry(dialog, IDC_MONITOR_LIST, 1);
+    EXPECT_EQ(TreeInteger("EnableMultiMonitorMode"), 0);
+    EXPECT_EQ(TreeInteger("CurMonitor"), 1);
+    EXPECT_TRUE(Enabled(IDC_BLANK_SCREENS));
+
+    SelectComboEntry(dialog, IDC_MONITOR_LIST, 2);
+    EXPECT_EQ(TreeInteger("EnableMultiMonitorMode"), 1);
+    EXPECT_EQ(TreeInteger("CurMonitor"), 0);
+    EXPECT_FALSE(Enabled(IDC_BLANK_SCREENS));
+
+    SelectComboEntry(dialog, IDC_MONITOR_LIST, 0);
+    EXPECT_EQ(TreeInteger("EnableMultiMonitorMode"), 0);
+    EXPECT_EQ(TreeInteger("CurMonitor"), 0);
+    EXPECT_TRUE(Enabled(IDC_BLANK_SCREENS));
+
+    EXPECT_TRUE(wallpaper.Take().empty());
+    EXPECT_EQ(StoredSetting(L"EnableMultiMonitorMode"), L"2: 1");
+    EXPECT_FALSE(StoredSetting(L"CurMonitor"));
+}
+
+TEST_F(SettingsDialogTest, BlankScreensBoxWritesTheTreeAtOnce) {
+    LiveMessageCatcher wallpaper;
+    HWND dialog = Open(Monitors::TwoAdapters);
+    wallpaper.Take();
+    ASSERT_TRUE(Checked(IDC_BLANK_SCREENS));
+    Click(dialog, IDC_BLANK_SCREENS);
+    EXPECT_EQ(TreeInteger("ShowBlackScreens"), 0);
+    Click(dialog, IDC_BLANK_SCREENS);
+    EXPECT_EQ(TreeInteger("ShowBlackScreens"), 1);
+    EXPECT_TRUE(wallpaper.Take().empty());
+    EXPECT_FALSE(StoredSetting(L"ShowBlackScreens"));
+}
+
+TEST_F(SettingsDialogTest, TitleAndTextsFollowTheStoredLanguage) {
+    struct Case {
+        const wchar_t* stored;
+        const wchar_t* title;
+        const wchar_t* enableMusic;
+        const wchar_t* musicLabel;
+        const wchar_t* language;
+    };
+    const Case cases[] = {
+        {L"3: en", L"Quillmere - Taveny 3D Screensaver 1.0 Configuration", L"Enable music",
+         L"Music volume: 15%", L"en"},
+        {L"3: de", L"Quillmere - Taveny 3D Screensaver 1.0 Konfiguration", L"Musik aktivieren",
+         L"Musik-Lautstärke: 15%", L"de"},
+        {L"3: fr", L"Configuration de Quillmere - Taveny 3D Screensaver 1.0", L"Valider la musique",
+         L"Volume de la musique: 15%", L"fr"},
+        {L"3: ru", L"Настройки Quillmere - Taveny 3D Screensaver 1.0", L"Включить музыку",
+         L"Уровень музыки: 15%", L"ru"},
+        {L"3: xx", L"Quillmere - Taveny 3D Screensaver 1.0 Configuration", L"Enable music",
+         L"Music volume: 15%", L"en"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "Language " << c.language);
+        StoreSetting(L"Language", c.stored);
+        HWND dialog = Open();
+        EXPECT_EQ(TextOf(dialog), c.title);
+        EXPECT_EQ(Text(IDC_ENABLE_MUSIC), c.enableMusic);
+        EXPECT_EQ(Text(IDC_MUSIC_VOLUME_LABEL), c.musicLabel);
+        // The sounds label's format has no entry in the table: English everywhere.
+        EXPECT_EQ(Text(IDC_SOUNDS_VOLUME_LABEL), L"Sound volume: 100%");
+        ASSERT_NE(qm::CurrentStringTable(), nullptr);
+        EXPECT_EQ(qm::CurrentStringTable()->CurrentLanguageTag(), c.language);
+        TearDown();
+    }
+}
+
+} // namespace
