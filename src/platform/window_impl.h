@@ -6,8 +6,6 @@
 #include "platform/message_map.h"
 #include "platform/window.h"
 
-#include <cwchar>
-
 namespace qm {
 
 template <typename T> class WindowImpl : public Window, public MessageMap {
@@ -29,7 +27,8 @@ template <typename T> class WindowImpl : public Window, public MessageMap {
     // The class name this window class is registered under.
     static const wchar_t* ClassName() {
         static wchar_t name[32] = {};
-        if (!name[0]) std::swprintf(name, 32, L"ATL:%p", static_cast<void*>(&ClassRecord()));
+        // The system's formatter: eight upper-case hexadecimal digits, as the class name has always had.
+        if (!name[0]) ::wsprintfW(name, L"ATL:%p", static_cast<void*>(&ClassRecord()));
         return name;
     }
 

@@ -1,0 +1,1 @@
+qm_windows_sources(preview.cpp)
