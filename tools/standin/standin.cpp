@@ -9,6 +9,7 @@
 //   cmdline <text>                  GetCommandLineW as received
 //   cwd <path>                      the working directory
 //   exe <path>                      where this program file lies
+//   startup <flags> <show>          dwFlags and wShowWindow of the start-up information received
 //   mode <run|wallpaper|dump>
 //   window <handle>                 the window is up (decimal handle)
 //   message-id <id>                 the registered live-settings message (wallpaper)
@@ -99,6 +100,10 @@ void RecordStart() {
     Record({L"cwd", std::wstring(buffer, n < 4096 ? n : 0)});
     n = ::GetModuleFileNameW(nullptr, buffer, 4096);
     Record({L"exe", std::wstring(buffer, n < 4096 ? n : 0)});
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    ::GetStartupInfoW(&startup);
+    Record({L"startup", Number(startup.dwFlags), Number(startup.wShowWindow)});
 }
 
 void ArmEndTimer(HWND window) {
