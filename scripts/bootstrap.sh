@@ -13,6 +13,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 wine32:i386
+  libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
   xvfb x11-utils imagemagick
   googletest dpkg-dev python3 hyperfine
 )
