@@ -1,0 +1,86 @@
+// The install-directory lookup and the autostart command, against the real registry views of the test
+// prefix (the lookup reads the 64-bit view only); the stand-in main program that other tests rely on.
+#include "launcher/main_program.h"
+
+#include "standin_support.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+using namespace qmtest;
+
+namespace {
+
+class InstallDirectory : public ::testing::Test {
+  protected:
+    void SetUp() override { install_.ClearAll(); }
+    SavedInstallRecords install_;
+};
+
+TEST_F(InstallDirectory, AppPathComesFirstAndBuildsTheQuotedCommandWithTheWallpaperSwitch) {
+    // Recorded directories are taken as they stand: no existence test, nothing trimmed.
+    ASSERT_TRUE(install_.appPath.SetText(L"C:\\Nowhere\\Quillmere"));
+    ASSERT_TRUE(install_.screensaverLocation64.SetText(L"D:\\Other"));
+    EXPECT_EQ(qm::ReadInstallDirectory(), L"C:\\Nowhere\\Quillmere");
+    EXPECT_EQ(qm::BuildAutostartCommand(),
+              L"\"C:\\Nowhere\\Quillmere\\Quillmere - Taveny 3D Screensaver.exe\" /w");
+}
+
+TEST_F(InstallDirectory, WithoutAppPathTheSixtyFourBitInstallLocationIsUsed) {
+    ASSERT_TRUE(install_.screensaverLocation64.SetText(L"D:\\Inst\\"));
+    ASSERT_TRUE(install_.screensaverLocation32.SetText(L"E:\\Redirected"));
+    EXPECT_EQ(qm::ReadInstallDirectory(), L"D:\\Inst\\");
+    EXPECT_EQ(qm::BuildAutostartCommand(), L"\"D:\\Inst\\\\Quillmere - Taveny 3D Screensaver.exe\" /w");
+
+    // A zero-length AppPath is no AppPath.
+    ASSERT_TRUE(install_.appPath.SetRaw(REG_SZ, nullptr, 0));
+    EXPECT_EQ(qm::ReadInstallDirectory(), L"D:\\Inst\\");
+}
+
+TEST_F(InstallDirectory, NothingRecordedWhereTheLookupReadsGivesNoCommand) {
+    // Only places the lookup does not read: the redirected copies and the combined package.
+    ASSERT_TRUE(install_.screensaverLocation32.SetText(L"E:\\Redirected"));
+    ASSERT_TRUE(install_.combinedLocation64.SetText(L"F:\\Combined"));
+    ASSERT_TRUE(install_.combinedLocation32.SetText(L"F:\\Combined"));
+    ASSERT_TRUE(install_.appPath.SetRaw(REG_SZ, nullptr, 0));
+    EXPECT_EQ(qm::ReadInstallDirectory(), L"");
+    EXPECT_EQ(qm::BuildAutostartCommand(), L"");
+
+    install_.ClearAll();
+    EXPECT_EQ(qm::BuildAutostartCommand(), L"");
+}
+
+TEST(StandIn, WallpaperWindowRecordsEachLiveMessage) {
+    StandInLog log;
+    ChildProcess standIn = StartStandIn(L"/w");
+    ASSERT_TRUE(standIn.started());
+    ASSERT_TRUE(log.WaitFor(L"window", 20000));
+    const UINT id = ::RegisterWindowMessageW(L"ChangeWallpaperSettingsQuillmere - Taveny");
+    EXPECT_EQ(log.First(L"message-id")->field(0), std::to_wstring(id));
+    HWND window = WaitForWindowOf(
+        standIn.pid(), [](HWND w) { return ClassNameOf(w) == L"Direct3D Window"; }, 5000);
+    ASSERT_NE(window, nullptr);
+    ::PostMessageW(window, id, 1, 40);
+    ::PostMessageW(window, id, 6, 4);
+    ASSERT_TRUE(PollUntil([&] { return log.Records(L"live").size() == 2; }, 5000));
+    EXPECT_EQ(log.Records(L"live")[0].fields, (std::vector<std::wstring>{L"1", L"40"}));
+    EXPECT_EQ(log.Records(L"live")[1].fields, (std::vector<std::wstring>{L"6", L"4"}));
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(standIn.WaitExit(10000));
+    EXPECT_EQ(log.First(L"end")->field(0), L"closed");
+}
+
+TEST(StandIn, DumpShowsTheSettingsKeyAsTheMainProgramSeesIt) {
+    SavedRegistryValue playlist(HKEY_LOCAL_MACHINE, kSettingsKey, L"PlayList", KEY_WOW64_64KEY);
+    ASSERT_TRUE(playlist.SetText(L"C:\\Music\\a.mp3\nC:\\Music\\b%.ogg\n"));
+    bool sawValue = false;
+    std::wstring listed;
+    for (const StandInRecord& r : DumpSettingsAsMainProgram()) {
+        if (r.kind == L"playlist") listed = r.field(0);
+        if (r.kind == L"value" && r.field(0) == L"PlayList") sawValue = r.field(1) == L"1";
+    }
+    EXPECT_TRUE(sawValue);
+    EXPECT_EQ(listed, L"C:\\Music\\a.mp3\nC:\\Music\\b%.ogg\n");
+}
+
+} // namespace
