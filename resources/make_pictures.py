@@ -305,7 +305,9 @@ def draw_icon_master(path):
         "-draw", "roundrectangle 6,6 249,249 44,44", ")",
         "-alpha", "off", "-compose", "CopyOpacity", "-composite",
         "-compose", "Over", "-fill", "none", "-stroke", "#0d1438c0", "-strokewidth", "5",
-        "-draw", "roundrectangle 8,8 247,247 42,42", "png32:" + path)
+        "-draw", "roundrectangle 8,8 247,247 42,42",
+        # No creation dates in the PNG, so that a rebuild gives the same bytes.
+        "-strip", "-define", "png:exclude-chunks=date,time", "png32:" + path)
 
 
 def rgba_at(master, size, work):

@@ -14,7 +14,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 wine32:i386
   libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
-  xvfb x11-utils imagemagick
+  xvfb x11-utils imagemagick fonts-dejavu-core
   googletest dpkg-dev python3 hyperfine
 )
 
