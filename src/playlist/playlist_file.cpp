@@ -62,6 +62,7 @@ void PlaylistFileDecoder::Put(wchar_t c) {
 void PlaylistFileDecoder::EndLine() {
     text_ += L'\n';
     lineLength_ = 0;
+    if (++lineCount_ == kMaxPlaylistFileLines) ended_ = true;
 }
 
 bool PlaylistFileDecoder::Feed(std::string_view bytes) {

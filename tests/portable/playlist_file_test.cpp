@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 using namespace qm;
@@ -161,6 +162,19 @@ TEST(PlaylistFileDecoder, LineLimitAndPiecesAgree) {
     EXPECT_TRUE(decoder.ended());
     EXPECT_FALSE(decoder.Feed("more\n")); // nothing after the end is taken
     EXPECT_EQ(decoder.text(), PlaylistTextFromFileBytes(bytes));
+}
+
+TEST(PlaylistFileDecoder, AHugeFileEndsAfterTheLineBound) {
+    std::string lines;
+    for (std::size_t i = 0; i < kMaxPlaylistFileLines + 5; ++i)
+        lines += i % 2 ? "#c\r\n" : "a\r\n";
+    const std::wstring text = PlaylistTextFromFileBytes(lines);
+    EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'),
+              static_cast<std::ptrdiff_t>(kMaxPlaylistFileLines));
+    EXPECT_EQ(text.substr(text.size() - 5), L"a\n#c\n"); // line 100000 is the last
+    // Below the bound every line is read.
+    EXPECT_EQ(PlaylistTextFromFileBytes(lines.substr(0, (kMaxPlaylistFileLines - 1) / 2 * 7)).size(),
+              (kMaxPlaylistFileLines - 1) / 2 * 5);
 }
 
 TEST(AddPlaylistPath, OnlyLowerCaseM3uIsExpanded) {
