@@ -112,11 +112,17 @@ void StoreIntegerSetting(const std::wstring& name, int value) {
 namespace {
 
 std::optional<std::wstring> ReadText(HKEY root, const wchar_t* path, const std::wstring& name) {
-    wchar_t buffer[2048];
-    DWORD bytes = sizeof(buffer);
-    if (::RegGetValueW(root, path, name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &bytes) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(buffer);
+    wchar_t buffer[2048] = {};
+    DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
+    // Plain RegQueryValueExW: an empty value may be stored as zero bytes, without a terminator.
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
+    DWORD type = 0;
+    LSTATUS status =
+        ::RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
+    ::RegCloseKey(key);
+    if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+    return std::wstring(buffer, bytes / sizeof(wchar_t)).c_str();
 }
 
 } // namespace

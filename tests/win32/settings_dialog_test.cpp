@@ -4,7 +4,7 @@
 #include "localisation/string_table.h"
 #include "settings/product.h"
 
-#include "settings_dialog_support.h"
+#include "settings_dialog_fixture.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -14,45 +14,8 @@
 #include <optional>
 
 using namespace qmtest;
-using Monitors = TestMachine::Monitors;
 
 namespace {
-
-class SettingsDialogTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
-        ::InitCommonControlsEx(&icc);
-    }
-
-    void TearDown() override {
-        if (dialog_ && dialog_->IsWindow()) dialog_->DestroyWindow();
-        dialog_.reset();
-        machine_.reset();
-        qm::ResetCurrentStringTable();
-        PumpMessages(0); // the dialog's quit message must not end a later test's modal loop
-    }
-
-    HWND Open(Monitors monitors = Monitors::One, std::vector<int> counts = {2, 4, 8}) {
-        machine_.reset(); // its seams go back before the next machine's take their place
-        machine_ = std::make_unique<TestMachine>(monitors, std::move(counts));
-        dialog_ = std::make_unique<qm::CSettingsDlg>();
-        HWND window = dialog_->Create(nullptr);
-        EXPECT_NE(window, nullptr);
-        return window;
-    }
-
-    HWND Item(int id) const { return ::GetDlgItem(dialog_->handle(), id); }
-    bool Checked(int id) const { return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
-    std::wstring Text(int id) const { return TextOf(Item(id)); }
-    int Position(int id) const { return static_cast<int>(::SendMessageW(Item(id), TBM_GETPOS, 0, 0)); }
-    int TreeInteger(const char* name) const { return dialog_->settings().Get(name).AsInteger(); }
-
-    ScratchRegistry registry_;
-    std::unique_ptr<TestMachine> machine_;
-    std::unique_ptr<qm::CSettingsDlg> dialog_;
-};
 
 // One control of a dialog template as the resource stores it.
 struct TemplateItem {
