@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the stand-in main program into a build's Wine prefix where the screensaver finds it: the
+# 64-bit Program Files folder of the prefix, named by "AppPath" in the settings key's 64-bit view, as
+# the product's installer records it. Afterwards "/s" runs it (a key or mouse input ends it).
+#   scripts/install_standin.sh [BUILD_DIR]      (default build/windows; builds the stand-in if needed)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/windows}
+if [ ! -f "$build/CMakeCache.txt" ]; then cmake --preset windows -B "$build" >/dev/null; fi
+cmake --build "$build" --target qm_standin >/dev/null
+build=$(cd "$build" && pwd)
+"$root/scripts/wine-env.sh" start "$build"
+
+name="Quillmere - Taveny 3D Screensaver"
+target="$build/wineprefix/drive_c/Program Files/$name"
+mkdir -p "$target"
+cp "$build/tools/standin/$name.exe" "$target/$name.exe"
+"$build/wine-run.sh" reg add "HKLM\\Software\\Orvanta\\$name" /v AppPath /t REG_SZ \
+  /d "C:\\Program Files\\$name" /f /reg:64 >/dev/null
+echo "Stand-in main program installed: C:\\Program Files\\$name\\$name.exe (AppPath, 64-bit view)"
