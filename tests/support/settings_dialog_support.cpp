@@ -215,3 +215,63 @@ bool ModalAnswer::answered() const {
 }
 
 } // namespace qmtest
+
+namespace qmtest {
+
+SavedRegistryKey::SavedRegistryKey(HKEY root, std::wstring path, REGSAM view)
+    : root_(root), path_(std::move(path)), view_(view) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root_, path_.c_str(), 0, KEY_READ | view_, &key) != ERROR_SUCCESS) return;
+    existed_ = true;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[16384];
+        DWORD nameLength = 16384;
+        DWORD type = 0;
+        DWORD bytes = 0;
+        if (::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS)
+            break;
+        Value value{std::wstring(name, nameLength), type, std::vector<BYTE>(bytes)};
+        ::RegQueryValueExW(key, value.name.c_str(), nullptr, &value.type, value.data.data(), &bytes);
+        value.data.resize(bytes);
+        values_.push_back(std::move(value));
+    }
+    ::RegCloseKey(key);
+}
+
+SavedRegistryKey::~SavedRegistryKey() {
+    if (!existed_) {
+        ::RegDeleteKeyExW(root_, path_.c_str(), view_, 0);
+        return;
+    }
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root_, path_.c_str(), 0, KEY_READ | KEY_SET_VALUE | view_, &key) != ERROR_SUCCESS)
+        return;
+    std::vector<std::wstring> now;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[16384];
+        DWORD nameLength = 16384;
+        if (::RegEnumValueW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        now.emplace_back(name, nameLength);
+    }
+    for (const std::wstring& name : now)
+        ::RegDeleteValueW(key, name.c_str());
+    for (const Value& value : values_)
+        ::RegSetValueExW(key, value.name.c_str(), 0, value.type, value.data.data(),
+                         static_cast<DWORD>(value.data.size()));
+    ::RegCloseKey(key);
+}
+
+bool SavedRegistryKey::SetText(const std::wstring& name, const std::wstring& text) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view_, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
+        return false;
+    LSTATUS status =
+        ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+} // namespace qmtest

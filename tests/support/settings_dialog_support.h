@@ -80,3 +80,32 @@ class ModalAnswer {
 };
 
 } // namespace qmtest
+
+namespace qmtest {
+
+// Every value of one registry key in a chosen view, saved on construction and put back on destruction:
+// values added since are removed, changed ones restored; a key that did not exist is removed again.
+class SavedRegistryKey {
+  public:
+    SavedRegistryKey(HKEY root, std::wstring path, REGSAM view);
+    ~SavedRegistryKey();
+    SavedRegistryKey(const SavedRegistryKey&) = delete;
+    SavedRegistryKey& operator=(const SavedRegistryKey&) = delete;
+
+    // Sets a REG_SZ value (with its terminator) in the key, creating the key when needed.
+    bool SetText(const std::wstring& name, const std::wstring& text);
+
+  private:
+    struct Value {
+        std::wstring name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    HKEY root_;
+    std::wstring path_;
+    REGSAM view_;
+    bool existed_ = false;
+    std::vector<Value> values_;
+};
+
+} // namespace qmtest
