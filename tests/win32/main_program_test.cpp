@@ -70,6 +70,28 @@ TEST(StandIn, WallpaperWindowRecordsEachLiveMessage) {
     EXPECT_EQ(log.First(L"end")->field(0), L"closed");
 }
 
+TEST(StandIn, ScreensaverWindowEndsOnARealMoveOrAKeyButNotOnASmallJitter) {
+    StandInLog log;
+    ScopedEnvironment noLimit(L"QM_STANDIN_SECONDS", nullptr);
+    for (UINT ending : {static_cast<UINT>(WM_MOUSEMOVE), static_cast<UINT>(WM_KEYDOWN)}) {
+        ChildProcess standIn = StartStandIn(L"");
+        ASSERT_TRUE(standIn.started());
+        ASSERT_TRUE(log.WaitFor(L"window", 20000, standIn.pid()));
+        HWND window = reinterpret_cast<HWND>(
+            static_cast<INT_PTR>(std::stoll(log.First(L"window", standIn.pid())->field(0))));
+        // The window covers the screen from its origin: client and screen positions agree.
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        ::PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x, cursor.y));
+        ::PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x + 2, cursor.y + 1));
+        EXPECT_FALSE(standIn.WaitExit(300));
+        ::PostMessageW(window, ending, ending == WM_KEYDOWN ? VK_SPACE : 0,
+                       MAKELPARAM(cursor.x + 200, cursor.y + 200));
+        ASSERT_TRUE(standIn.WaitExit(5000));
+        EXPECT_EQ(log.First(L"end", standIn.pid())->field(0), L"input");
+    }
+}
+
 TEST(StandIn, DumpShowsTheSettingsKeyAsTheMainProgramSeesIt) {
     SavedRegistryValue playlist(HKEY_LOCAL_MACHINE, kSettingsKey, L"PlayList", KEY_WOW64_64KEY);
     ASSERT_TRUE(playlist.SetText(L"C:\\Music\\a.mp3\nC:\\Music\\b%.ogg\n"));
