@@ -1,2 +1,2 @@
-qm_portable_sources(cur_monitor.cpp)
+qm_portable_sources(cur_monitor.cpp controller_match.cpp)
 qm_windows_sources(video_memory.cpp)

@@ -1,5 +1,6 @@
 #include "display/video_memory.h"
 
+#include "display/controller_match.h"
 #include "display/cur_monitor.h"
 #include "platform/com_ptr.h"
 #include "platform/system_library.h"
@@ -13,8 +14,9 @@
 #include <wbemcli.h>
 
 #include <cstring>
-#include <cwchar>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -101,35 +103,37 @@ void SetProxyBlanket(IUnknown* proxy) {
                    RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
 }
 
-// AdapterRAM for the first controller whose PNPDeviceID contains deviceId; false when none matches
-// or its AdapterRAM cannot be read.
-bool ReadAdapterRam(IWbemServices* services, const wchar_t* deviceId, uint32_t* bytes) {
+ControllerReading ReadController(IWbemClassObject* controller) {
+    ControllerReading reading;
+    Variant pnp;
+    if (SUCCEEDED(controller->Get(L"PNPDeviceID", 0, pnp.put(), nullptr, nullptr)) &&
+        pnp.get().vt == VT_BSTR && pnp.get().bstrVal)
+        reading.pnpDeviceId = std::wstring(pnp.get().bstrVal);
+    Variant ram;
+    if (SUCCEEDED(controller->Get(L"AdapterRAM", 0, ram.put(), nullptr, nullptr))) {
+        const VARIANT& v = ram.get();
+        if (v.vt == VT_I4 || v.vt == VT_UI4 || v.vt == VT_INT || v.vt == VT_UINT)
+            reading.adapterRam = static_cast<uint32_t>(v.ulVal);
+    }
+    return reading;
+}
+
+// Up to ten controllers, waiting at most five seconds for them.
+std::vector<ControllerReading> ReadControllers(IWbemServices* services) {
+    std::vector<ControllerReading> readings;
     ComPtr<IEnumWbemClassObject> controllers;
     Bstr className(L"Win32_VideoController");
     if (FAILED(services->CreateInstanceEnum(className.get(), 0, nullptr, controllers.put())) || !controllers)
-        return false;
+        return readings;
     controllers->Reset();
     IWbemClassObject* objects[kMaxControllers] = {};
     ULONG returned = 0;
     controllers->Next(kWmiTimeoutMs, kMaxControllers, objects, &returned);
-    ComPtr<IWbemClassObject> owned[kMaxControllers];
-    for (ULONG i = 0; i < returned && i < kMaxControllers; ++i)
-        owned[i].reset(objects[i]);
-
     for (ULONG i = 0; i < returned && i < kMaxControllers; ++i) {
-        if (!owned[i]) continue;
-        Variant pnp;
-        if (FAILED(owned[i]->Get(L"PNPDeviceID", 0, pnp.put(), nullptr, nullptr))) continue;
-        if (pnp.get().vt != VT_BSTR || !pnp.get().bstrVal || !std::wcsstr(pnp.get().bstrVal, deviceId))
-            continue;
-        Variant ram;
-        if (FAILED(owned[i]->Get(L"AdapterRAM", 0, ram.put(), nullptr, nullptr))) return false;
-        const VARIANT& v = ram.get();
-        if (v.vt != VT_I4 && v.vt != VT_UI4 && v.vt != VT_INT && v.vt != VT_UINT) return false;
-        *bytes = static_cast<uint32_t>(v.ulVal);
-        return true;
+        ComPtr<IWbemClassObject> owned(objects[i]);
+        if (owned) readings.push_back(ReadController(owned.get()));
     }
-    return false;
+    return readings;
 }
 
 } // namespace
@@ -167,14 +171,13 @@ HRESULT FindDisplayDeviceId(HMONITOR monitor, wchar_t* deviceId, size_t length) 
 }
 
 HRESULT QueryAdapterRamByDeviceId(HMONITOR monitor, uint32_t* bytes) {
-    uint32_t result = 0;
     if (bytes) *bytes = 0;
     wchar_t deviceId[512];
     // Without the identifier no controller can be told from another: the WMI road has no answer.
     if (FAILED(FindDisplayDeviceId(monitor, deviceId, 512))) return E_FAIL;
 
     ComApartment apartment;
-    bool found = false;
+    std::optional<uint32_t> found;
     {
         ComPtr<IWbemLocator> locator;
         if (FAILED(::CoCreateInstance(kClsidWbemLocator, nullptr, CLSCTX_INPROC_SERVER, kIidWbemLocator,
@@ -188,10 +191,10 @@ HRESULT QueryAdapterRamByDeviceId(HMONITOR monitor, uint32_t* bytes) {
             !services)
             return E_FAIL;
         SetProxyBlanket(services.get());
-        found = ReadAdapterRam(services.get(), deviceId, &result);
+        found = AdapterRamOfDevice(ReadControllers(services.get()), deviceId);
     }
     if (!found) return E_FAIL;
-    if (bytes) *bytes = result;
+    if (bytes) *bytes = *found;
     return S_OK;
 }
 

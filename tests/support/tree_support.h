@@ -1,0 +1,42 @@
+// Raw registry access for the settings tree tests: values written and read byte for byte, key names,
+// and keys whose access is denied.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qmtest {
+
+// Writes exactly the given code units (no terminator added) with the given type; creates the key.
+bool SetRawValue(HKEY root, const std::wstring& subKey, const std::wstring& name, const std::wstring& data,
+                 DWORD type = REG_SZ);
+
+struct RawValue {
+    DWORD type = 0;
+    DWORD bytes = 0;
+    std::wstring text; // up to the first NUL
+};
+std::optional<RawValue> ReadRawValue(HKEY root, const std::wstring& subKey, const std::wstring& name);
+
+std::vector<std::wstring> ValueNamesOf(HKEY root, const std::wstring& subKey);
+bool KeyExists(HKEY root, const std::wstring& subKey);
+
+// Replaces the key's access list with one that denies the given rights to everyone, until destroyed,
+// when full access is given back (so that the scratch key can be removed).
+class DeniedKey {
+  public:
+    DeniedKey(HKEY root, const std::wstring& subKey, REGSAM denied);
+    ~DeniedKey();
+    DeniedKey(const DeniedKey&) = delete;
+    DeniedKey& operator=(const DeniedKey&) = delete;
+    bool applied() const { return applied_; }
+
+  private:
+    HKEY key_ = nullptr;
+    bool applied_ = false;
+};
+
+} // namespace qmtest

@@ -1,0 +1,309 @@
+// The settings record under Wine: defaults against the settings key, saving with the error box, the
+// autostart entry, and what one defaults application costs.
+#include "display/video_memory.h"
+#include "localisation/string_table.h"
+#include "resource.h"
+#include "settings/product.h"
+#include "settings/settings_record.h"
+#include "test_support.h"
+#include "tree_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+
+using qm::Node;
+using qm::NodeValue;
+using qm::ValueKind;
+using qmtest::ReadRawValue;
+using qmtest::SetRawValue;
+
+namespace {
+
+const std::map<std::wstring, int32_t> kFixedDefaults = {
+    {L"EnableMultiMonitorMode", 1},
+    {L"ShowBlackScreens", 1},
+    {L"ShowFPS", 0},
+    {L"DisableOnMouseActivate", 1},
+    {L"MusicVolumePercentage", 15},
+    {L"DisableMusic", 0},
+    {L"SoundsVolumePercentage", 100},
+    {L"DisableSound", 0},
+    {L"MonitorAspectRatio", 4},
+    {L"UseDesktopRes", 1},
+    {L"UsePlaylist", 0},
+    {L"FontScaling", 50},
+    {L"ShufflePlayList", 1},
+};
+const wchar_t* const kHardwareRows[] = {L"HighQualityTextures", L"HighQualityGraphics", L"Antialiasing"};
+
+std::wstring StoredSetting(const std::wstring& name) {
+    auto value = ReadRawValue(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, name);
+    return value ? value->text : L"<absent>";
+}
+
+// Exactly the default table: the fixed rows, the three hardware rows as 0 or 1, nothing else.
+void ExpectDefaultTable(Node& settings) {
+    EXPECT_EQ(settings.entries().size(), kFixedDefaults.size() + 3);
+    for (const auto& [name, value] : kFixedDefaults) {
+        EXPECT_TRUE(settings.Has(name, ValueKind::Integer));
+        EXPECT_EQ(settings.Get(name).AsInteger(), value) << std::string(name.begin(), name.end());
+    }
+    for (const wchar_t* name : kHardwareRows) {
+        EXPECT_TRUE(settings.Has(name, ValueKind::Integer));
+        EXPECT_TRUE(settings.Get(name).AsInteger() == 0 || settings.Get(name).AsInteger() == 1);
+    }
+}
+
+class SettingsRecord : public ::testing::Test {
+  protected:
+    qmtest::ScratchRegistry scratch_;
+};
+
+} // namespace
+
+TEST_F(SettingsRecord, AbsentOrEmptyKeyGivesTheDefaultTableAndSavingWritesEveryRow) {
+    Node absent;
+    qm::LoadSettings(absent);
+    ExpectDefaultTable(absent);
+    // Video memory is unknown here (the scratch registry hides the video driver keys): the hardware
+    // rows must come out 0 then.
+    if (qm::QueryVideoMemoryBytes() >> 20 <= 400) {
+        for (const wchar_t* name : kHardwareRows)
+            EXPECT_EQ(absent.Get(name).AsInteger(), 0);
+    }
+
+    qm::SaveSettings(absent, nullptr);
+    EXPECT_EQ(StoredSetting(L"MusicVolumePercentage"), L"2: 15");
+    for (const auto& [name, value] : kFixedDefaults) {
+        auto stored = ReadRawValue(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, name);
+        ASSERT_TRUE(stored.has_value());
+        EXPECT_EQ(stored->type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(stored->text, L"2: " + std::to_wstring(value));
+    }
+    for (const wchar_t* name : kHardwareRows)
+        EXPECT_EQ(StoredSetting(name), L"2: " + std::to_wstring(absent.Get(name).AsInteger()));
+    EXPECT_EQ(qmtest::ValueNamesOf(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath).size(),
+              kFixedDefaults.size() + 3);
+
+    Node empty;
+    ASSERT_TRUE(qmtest::SetRawValue(HKEY_LOCAL_MACHINE, L"Software\\Orvanta\\Empty", L"x", L""));
+    qm::SaveSettings(empty, nullptr); // an empty tree writes nothing and fails nothing
+    qm::LoadSettings(empty);
+    ExpectDefaultTable(empty);
+}
+
+TEST_F(SettingsRecord, StoredValuesReplaceDefaultsAndUnknownOnesSurvive) {
+    const std::wstring key = qm::SettingsKeyPath;
+    ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, key, L"MusicVolumePercentage", L"2: 40"));
+    ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, key, L"Antialiasing", L"2: 8"));
+    ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, key, L"Language", L"3: de"));
+    ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, key, L"ModeWidth1", L"2: 1920"));
+    ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, key, L"AppPath", L"C:\\Games\\Q"));
+    ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, key, L"PlayList", L"C:\\a.mp3"));
+    ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, key, L"ShowFPS", L"yes"));
+
+    Node settings;
+    qm::LoadSettings(settings);
+    EXPECT_EQ(settings.Get("MusicVolumePercentage").AsInteger(), 40);
+    EXPECT_EQ(settings.Get("Antialiasing").AsInteger(), 8);
+    EXPECT_EQ(settings.Get("Language").AsText(), L"de");
+    EXPECT_EQ(settings.GetOr("ModeWidth1", "ModeWidth").AsInteger(), 1920);
+    EXPECT_EQ(settings.Get("ShowFPS").AsInteger(), 0);
+    EXPECT_EQ(settings.Get("SoundsVolumePercentage").AsInteger(), 100);
+    EXPECT_FALSE(settings.Has(L"AppPath", ValueKind::String));
+
+    settings.Get("SoundsVolumePercentage") = NodeValue(int32_t{55});
+    qm::SaveSettings(settings, nullptr);
+    EXPECT_EQ(StoredSetting(L"SoundsVolumePercentage"), L"2: 55");
+    EXPECT_EQ(StoredSetting(L"MusicVolumePercentage"), L"2: 40");
+    EXPECT_EQ(StoredSetting(L"Language"), L"3: de");
+    EXPECT_EQ(StoredSetting(L"ModeWidth1"), L"2: 1920");
+    EXPECT_EQ(StoredSetting(L"AppPath"), L"C:\\Games\\Q");
+    EXPECT_EQ(StoredSetting(L"PlayList"), L"C:\\a.mp3");
+    EXPECT_EQ(StoredSetting(L"ShowFPS"), L"2: 0") << "the default replaces the text that was no setting";
+
+    // An unreadable key leaves the defaults.
+    qmtest::DeniedKey locked(HKEY_LOCAL_MACHINE, key, KEY_READ);
+    ASSERT_TRUE(locked.applied());
+    Node defaults;
+    qm::LoadSettings(defaults);
+    ExpectDefaultTable(defaults);
+}
+
+namespace {
+
+struct ErrorBoxSeen {
+    std::atomic<bool> found{false};
+    std::wstring caption, text;
+    HWND owner = nullptr;
+    bool errorIcon = false;
+};
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM param) {
+    auto* box = reinterpret_cast<HWND*>(param);
+    if (qmtest::ProcessOf(window) == ::GetCurrentProcessId() && qmtest::ClassNameOf(window) == L"#32770" &&
+        ::IsWindowVisible(window)) {
+        *box = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits for this process's message box, reads it and presses its button.
+void WatchForErrorBox(ErrorBoxSeen* seen) {
+    HWND box = nullptr;
+    qmtest::PollUntil(
+        [&box] {
+            ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&box));
+            return box != nullptr;
+        },
+        10000);
+    if (!box) return;
+    seen->caption = qmtest::TextOf(box);
+    seen->text = qmtest::TextOf(::GetDlgItem(box, 0xFFFF));
+    seen->owner = ::GetWindow(box, GW_OWNER);
+    // The icon's static control: id 20 on Windows, 0x440 in Wine's template.
+    HICON shown = reinterpret_cast<HICON>(::SendDlgItemMessageW(box, 0x14, STM_GETICON, 0, 0));
+    if (!shown) shown = reinterpret_cast<HICON>(::SendDlgItemMessageW(box, 0x440, STM_GETICON, 0, 0));
+    seen->errorIcon = shown != nullptr && shown == ::LoadIconW(nullptr, IDI_ERROR);
+    seen->found = true;
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+} // namespace
+
+TEST_F(SettingsRecord, AFailedSaveShowsTheTranslatedErrorBoxAndKeepsEarlierWrites) {
+    // Names sort before the locked subkey, so they are written before the failure.
+    qmtest::DeniedKey locked(HKEY_LOCAL_MACHINE, std::wstring(qm::SettingsKeyPath) + L"\\zLocked",
+                             KEY_SET_VALUE);
+    ASSERT_TRUE(locked.applied());
+    Node settings;
+    qm::ApplyDefaults(settings);
+    settings.Get("zLocked/value") = NodeValue(int32_t{1});
+    settings.Get("zzAfter") = NodeValue(int32_t{2});
+
+    qm::MakeCurrentStringTable("", IDR_STRING_TABLE_XML);
+    ASSERT_TRUE(qm::CurrentStringTable()->SelectLanguage(L"de"));
+    qm::CurrentStringTable()->SelectTextBlock(L"Screensaver Settings Dialog");
+
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                   nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    ErrorBoxSeen seen;
+    std::thread watcher(WatchForErrorBox, &seen);
+    qm::SaveSettings(settings, owner); // returns when the box is closed
+    watcher.join();
+    ::DestroyWindow(owner);
+    qm::ResetCurrentStringTable();
+
+    ASSERT_TRUE(seen.found) << "no error box";
+    EXPECT_EQ(seen.caption, L"Fehler!");
+    EXPECT_EQ(seen.text.rfind(L"Fehler beim Eintrag in die Registry.", 0), 0u);
+    EXPECT_EQ(seen.owner, owner);
+    EXPECT_TRUE(seen.errorIcon);
+    EXPECT_EQ(StoredSetting(L"MusicVolumePercentage"), L"2: 15");
+    EXPECT_EQ(StoredSetting(L"ShufflePlayList"), L"2: 1");
+    EXPECT_EQ(StoredSetting(L"zzAfter"), L"<absent>");
+}
+
+TEST_F(SettingsRecord, RunEntryFollowsTheInstallDirectoryAndTheCheckBox) {
+    auto runValue = [] { return ReadRawValue(HKEY_CURRENT_USER, qm::kRunKeyPath, qm::kRunValueName); };
+
+    // Nothing installed, nothing stored: both texts are empty, so the box shows checked.
+    EXPECT_TRUE(qm::RunEntryMatchesAutostart());
+    qm::WriteRunEntry(true);
+    ASSERT_TRUE(runValue().has_value());
+    EXPECT_EQ(runValue()->text, L"") << "no install directory: an empty text even when checked";
+    EXPECT_TRUE(qm::RunEntryMatchesAutostart());
+
+    ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, L"AppPath", L"C:\\Games\\Q"));
+    const std::wstring command = L"\"C:\\Games\\Q\\Quillmere - Taveny 3D Screensaver.exe\" /w";
+    EXPECT_FALSE(qm::RunEntryMatchesAutostart());
+    qm::WriteRunEntry(true);
+    EXPECT_EQ(runValue()->text, command);
+    EXPECT_EQ(runValue()->type, static_cast<DWORD>(REG_SZ));
+    EXPECT_TRUE(qm::RunEntryMatchesAutostart());
+
+    // Compared character by character: another letter case is another command.
+    ASSERT_TRUE(SetRawValue(HKEY_CURRENT_USER, qm::kRunKeyPath, qm::kRunValueName,
+                            L"\"c:\\games\\q\\Quillmere - Taveny 3D Screensaver.exe\" /w"));
+    EXPECT_FALSE(qm::RunEntryMatchesAutostart());
+    ASSERT_TRUE(SetRawValue(HKEY_CURRENT_USER, qm::kRunKeyPath, qm::kRunValueName, command + L" "));
+    EXPECT_FALSE(qm::RunEntryMatchesAutostart());
+
+    // Unchecked: the value stays, with an empty text.
+    qm::WriteRunEntry(false);
+    auto cleared = runValue();
+    ASSERT_TRUE(cleared.has_value()) << "the Run value is never deleted";
+    EXPECT_EQ(cleared->text, L"");
+    EXPECT_EQ(cleared->type, static_cast<DWORD>(REG_SZ));
+    EXPECT_FALSE(qm::RunEntryMatchesAutostart());
+}
+
+namespace {
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+template <typename F> double Timed(F f) {
+    LARGE_INTEGER a, b;
+    ::QueryPerformanceCounter(&a);
+    f();
+    ::QueryPerformanceCounter(&b);
+    return Seconds(a, b);
+}
+
+// The clock that Linux reports for the first processor, through Wine's view of /proc.
+double ReportedMHz() {
+    std::ifstream cpuinfo("Z:\\proc\\cpuinfo");
+    std::string line;
+    while (std::getline(cpuinfo, line))
+        if (line.rfind("cpu MHz", 0) == 0) return std::atof(line.substr(line.find(':') + 1).c_str());
+    return 0.0;
+}
+
+} // namespace
+
+// No scratch registry: with HKEY_LOCAL_MACHINE redirected Wine's Direct3D finds no adapter, and the
+// cost of the real roads is what is measured here.
+TEST(SettingsRecordCost, ProcessorEstimateAndWhereOneDefaultsApplicationSpendsItsTime) {
+    // First, as at dialog start: nothing loaded yet in this process.
+    Node settings;
+    const double cold = Timed([&] { qm::ApplyDefaults(settings); });
+    ExpectDefaultTable(settings);
+    const double warm = Timed([&] { qm::ApplyDefaults(settings); });
+
+    unsigned mhz = 0;
+    const double estimate = Timed([&] { mhz = qm::EstimateCpuMHz(); });
+    const double reported = ReportedMHz();
+    std::printf("EstimateCpuMHz: %u MHz in %.3f s; the system reports %.0f MHz\n", mhz, estimate, reported);
+    EXPECT_GE(estimate, 0.050) << "the estimate busy-waits 50 ms";
+    if (reported > 0) {
+        EXPECT_GT(mhz, reported / 2);
+        EXPECT_LT(mhz, reported * 2);
+    } else {
+        EXPECT_GT(mhz, 100u);
+    }
+
+    uint32_t bytes = 0;
+    HMONITOR monitor = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    wchar_t id[512];
+    const double video = Timed([&] { qm::QueryVideoMemoryBytes(); });
+    const double deviceId = Timed([&] { qm::FindDisplayDeviceId(monitor, id, 512); });
+    const double wmi = Timed([&] { qm::QueryAdapterRamByDeviceId(monitor, &bytes); });
+    const double directDraw = Timed([&] { qm::QueryDirectDrawVideoMemory(); });
+    std::printf(
+        "ApplyDefaults: %.3f s first, %.3f s again; then video memory %.3f s (of which device identifier "
+        "%.3f s, WMI road with it %.3f s, DirectDraw %.3f s), processor estimate %.3f s\n",
+        cold, warm, video, deviceId, wmi, directDraw, estimate);
+    EXPECT_LT(cold, 30.0);
+}
