@@ -4,8 +4,10 @@
 #include "resource.h"
 #include "test_support.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -233,6 +235,46 @@ TEST_F(TranslateWindowTest, ShippedTableTranslatesToEachLanguage) {
         EXPECT_EQ(Text(button), c.button);
         ::DestroyWindow(top);
         top_ = nullptr;
+    }
+}
+
+INT_PTR CALLBACK PassiveDialogProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+std::vector<HWND> DirectChildren(HWND window) {
+    std::vector<HWND> children;
+    for (HWND child = ::GetTopWindow(window); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+// The dialogs are translated through their template texts: each one must be a key of the table, except
+// the texts that code replaces (the title and the volume labels, translated through their formats).
+TEST(DialogTemplates, EveryTextIsAKeyOfTheSettingsBlock) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    StringTable table;
+    ASSERT_TRUE(table.Load("", IDR_STRING_TABLE_XML));
+    ASSERT_TRUE(table.SelectTextBlock(L"Screensaver Settings Dialog"));
+    const std::vector<std::wstring> setByCode = {L"Quillmere - Taveny 3D Screensaver Configuration",
+                                                 L"Sounds volume: 100%", L"Music volume: 100%"};
+    for (int id : {IDD_PLAYLIST, IDD_SETTINGS}) {
+        HWND dialog = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr,
+                                           PassiveDialogProc, 0);
+        ASSERT_NE(dialog, nullptr) << id << " error " << ::GetLastError();
+        std::vector<HWND> windows = DirectChildren(dialog);
+        windows.insert(windows.begin(), dialog);
+        int checked = 0;
+        for (HWND window : windows) {
+            std::wstring text = TextOf(window), translation;
+            if (text.empty() || std::find(setByCode.begin(), setByCode.end(), text) != setByCode.end())
+                continue;
+            EXPECT_TRUE(table.Lookup(text, translation)) << "dialog " << id << ": no entry for a text";
+            ++checked;
+        }
+        EXPECT_GE(checked, id == IDD_SETTINGS ? 19 : 6);
+        ::DestroyWindow(dialog);
     }
 }
 
