@@ -323,22 +323,6 @@ TEST_F(Preview, MissingPictureLeavesTheClassBackground) {
     preview.DestroyWindow();
 }
 
-TEST_F(Preview, LoadedPictureReportsItsSizeInHimetric) {
-    Host host(20, 20);
-    qm::CPreviewWnd preview;
-    RECT rect{0, 0, 20, 20};
-    ASSERT_NE(preview.Create(host.get(), rect, L"", WS_CHILD | WS_VISIBLE), nullptr);
-    ASSERT_EQ(preview.LoadPicture(IDR_PREVIEW_JPEG), S_OK);
-    ASSERT_TRUE(preview.HasPicture());
-    // The decoder gives a JPEG the screen's resolution: 2540 HIMETRIC per inch.
-    HDC screen = ::GetDC(nullptr);
-    const int dpiX = ::GetDeviceCaps(screen, LOGPIXELSX), dpiY = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-    EXPECT_NEAR(preview.PictureWidth(), MulDiv(kPictureWidth, 2540, dpiX), 2);
-    EXPECT_NEAR(preview.PictureHeight(), MulDiv(kPictureHeight, 2540, dpiY), 2);
-    preview.DestroyWindow();
-}
-
 TEST_F(Preview, HostThatIsNotAWindowEndsTheRunAtOnce) {
     HWND stale =
         ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
