@@ -8,6 +8,9 @@ add_library(qm_portable STATIC ${QM_PORTABLE_SOURCES})
 target_include_directories(qm_portable PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(qm_portable PRIVATE -Wall -Wextra)
 target_link_libraries(qm_portable PUBLIC qm_pugixml)
+# Coverage instrumentation in the code under test, so the fuzzers see inside it.
+target_compile_options(qm_portable PRIVATE -fsanitize=fuzzer-no-link)
+target_compile_options(qm_pugixml PRIVATE -fsanitize=fuzzer-no-link)
 
 file(GLOB QM_PORTABLE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/portable/*_test.cpp)
 foreach(src IN LISTS QM_PORTABLE_TESTS)
