@@ -212,11 +212,11 @@ TEST_F(Preview, RunShowsThePictureAtNaturalSizeOverTheWholeHostAndEndsWithTheHos
     ASSERT_EQ(reference.width, kPictureWidth);
     ASSERT_EQ(reference.height, kPictureHeight);
     // The picture is not symmetric top to bottom, so a picture drawn upside down cannot match it.
-    int differingRows = 0;
+    int differingColumns = 0;
     for (int x = 0; x < kPictureWidth; ++x)
         if (Distance(reference.At(x, 2), reference.At(x, kPictureHeight - 3)) > 4 * kJpegTolerance)
-            ++differingRows;
-    ASSERT_GT(differingRows, kPictureWidth / 2);
+            ++differingColumns;
+    ASSERT_GT(differingColumns, kPictureWidth / 2);
 
     RunObservation run = RunPreviewIn(kPictureWidth, kPictureHeight);
     EXPECT_FALSE(::IsWindow(run.host));
