@@ -32,9 +32,10 @@ std::wstring WidenAscii(const char* begin, const char* end) {
     return std::wstring(begin, end);
 }
 
-// A decimal text that from_chars finds out of range: too large (infinity) or too small (zero)? The
-// magnitude's decimal exponent is the exponent part plus the position of the first non-zero digit.
-bool DecimalOverflows(const std::string& lexeme) {
+// A number that even a double cannot hold: too large (infinity) or too small (zero)? The magnitude's
+// exponent is the exponent part plus the position of the first non-zero digit; the sign of that sum
+// decides, in decimal and in hexadecimal ("p" exponent) alike.
+bool MagnitudeOverflows(const std::string& lexeme, bool hex) {
     long long position = 0;
     bool seenPoint = false, seenNonZero = false;
     size_t i = 0;
@@ -42,7 +43,7 @@ bool DecimalOverflows(const std::string& lexeme) {
         const char c = lexeme[i];
         if (c == '.') {
             seenPoint = true;
-        } else if (c >= '0' && c <= '9') {
+        } else if (DigitValue(static_cast<wchar_t>(c)) < (hex ? 16 : 10)) {
             if (!seenNonZero && c != '0') seenNonZero = true;
             if (seenNonZero && !seenPoint) ++position;
             if (!seenNonZero && seenPoint) --position;
@@ -51,7 +52,8 @@ bool DecimalOverflows(const std::string& lexeme) {
         }
     }
     long long exponent = 0;
-    if (i < lexeme.size() && (lexeme[i] == 'e' || lexeme[i] == 'E')) {
+    const char marker = hex ? 'p' : 'e';
+    if (i < lexeme.size() && (lexeme[i] == marker || lexeme[i] == marker - 32)) {
         ++i;
         bool negative = false;
         if (i < lexeme.size() && (lexeme[i] == '+' || lexeme[i] == '-')) negative = lexeme[i++] == '-';
@@ -73,7 +75,7 @@ std::optional<int32_t> ScanInteger(std::wstring_view text) {
     uint32_t base = 10;
     if (text[i] == L'0') {
         base = 8;
-        if (i + 2 < text.size() + 0 && (text[i + 1] == L'x' || text[i + 1] == L'X') &&
+        if (i + 2 < text.size() && (text[i + 1] == L'x' || text[i + 1] == L'X') &&
             DigitValue(text[i + 2]) < 16) {
             base = 16;
             i += 2;
@@ -105,22 +107,26 @@ std::optional<float> ScanFloat(std::wstring_view text) {
     }
     const char* begin = ascii.data();
     const char* end = begin + ascii.size();
+    std::chars_format format = std::chars_format::general;
+    if (ascii.size() > 2 && ascii[0] == '0' && (ascii[1] == 'x' || ascii[1] == 'X') &&
+        DigitValue(static_cast<wchar_t>(ascii[2])) < 16) {
+        format = std::chars_format::hex;
+        begin += 2;
+    }
     float value = 0.0f;
-    std::from_chars_result result{begin, std::errc::invalid_argument};
-    if (ascii.size() > 2 && ascii[0] == '0' && (ascii[1] == 'x' || ascii[1] == 'X'))
-        result = std::from_chars(begin + 2, end, value, std::chars_format::hex);
-    if (result.ec == std::errc::invalid_argument) result = std::from_chars(begin, end, value);
+    const std::from_chars_result result = std::from_chars(begin, end, value, format);
     if (result.ec == std::errc::invalid_argument) return std::nullopt;
     if (result.ec == std::errc::result_out_of_range) {
+        // Too large for a float becomes infinity, too small zero, as the runtime's conversion does.
         double wide = 0.0;
-        auto second = std::from_chars(begin, end, wide);
-        if (second.ec == std::errc{})
+        if (std::from_chars(begin, end, wide, format).ec == std::errc{})
             value = std::fabs(wide) > std::numeric_limits<float>::max()
                         ? std::numeric_limits<float>::infinity()
                         : static_cast<float>(std::fabs(wide));
         else
-            value = DecimalOverflows(std::string(begin, result.ptr)) ? std::numeric_limits<float>::infinity()
-                                                                     : 0.0f;
+            value = MagnitudeOverflows(std::string(begin, result.ptr), format == std::chars_format::hex)
+                        ? std::numeric_limits<float>::infinity()
+                        : 0.0f;
     }
     return negative ? -value : value;
 }

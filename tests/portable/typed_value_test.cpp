@@ -90,6 +90,12 @@ TEST(TypedValueText, FloatsScanLikePercentF) {
         {L"1: .", 0.0f},
         {L"1: 123456789012345678901234567890123456789012345678901234567890", inf},
         {L"1: 0.000000000000000000000000000000000000000000000000000000000000001", 0.0f},
+        {L"1: 1e-400", 0.0f},
+        {L"1: 1e400", inf},
+        {L"1: 0x1p200", inf},
+        {L"1: -0x1ep-2000", -0.0f},
+        {L"1: 0x1ep2000", inf},
+        {L"1: 0xg", 0.0f},
     };
     for (const auto& c : cases) {
         auto value = ReadTypedValueText(c.data);

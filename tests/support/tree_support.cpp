@@ -5,10 +5,10 @@
 namespace qmtest {
 
 bool SetRawValue(HKEY root, const std::wstring& subKey, const std::wstring& name, const std::wstring& data,
-                 DWORD type) {
+                 DWORD type, REGSAM view) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (::RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
         return false;
     // A copy followed by a non-NUL code unit, so the system cannot take a terminator along.
     std::vector<wchar_t> buffer(data.begin(), data.end());
@@ -20,9 +20,10 @@ bool SetRawValue(HKEY root, const std::wstring& subKey, const std::wstring& name
     return result == ERROR_SUCCESS;
 }
 
-std::optional<RawValue> ReadRawValue(HKEY root, const std::wstring& subKey, const std::wstring& name) {
+std::optional<RawValue> ReadRawValue(HKEY root, const std::wstring& subKey, const std::wstring& name,
+                                     REGSAM view) {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    if (::RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return std::nullopt;
     RawValue value;
     std::vector<BYTE> data(70000);
     value.bytes = static_cast<DWORD>(data.size());

@@ -11,15 +11,17 @@
 namespace qmtest {
 
 // Writes exactly the given code units (no terminator added) with the given type; creates the key.
+// view: 0, KEY_WOW64_64KEY or KEY_WOW64_32KEY.
 bool SetRawValue(HKEY root, const std::wstring& subKey, const std::wstring& name, const std::wstring& data,
-                 DWORD type = REG_SZ);
+                 DWORD type = REG_SZ, REGSAM view = 0);
 
 struct RawValue {
     DWORD type = 0;
     DWORD bytes = 0;
     std::wstring text; // up to the first NUL
 };
-std::optional<RawValue> ReadRawValue(HKEY root, const std::wstring& subKey, const std::wstring& name);
+std::optional<RawValue> ReadRawValue(HKEY root, const std::wstring& subKey, const std::wstring& name,
+                                     REGSAM view = 0);
 
 std::vector<std::wstring> ValueNamesOf(HKEY root, const std::wstring& subKey);
 bool KeyExists(HKEY root, const std::wstring& subKey);
