@@ -31,10 +31,11 @@ TEST(ParseCommandLine, NoSwitchIsConfigureWithoutOwner) {
 }
 
 TEST(ParseCommandLine, RunSwitchesAndUnknownLetters) {
-    for (const Case& c : {Case{L"saver.scr /s", ScreensaverMode::Run, 0}, Case{L"saver.scr /S", ScreensaverMode::Run, 0},
-                          Case{L"saver.scr -s", ScreensaverMode::Run, 0}, Case{L"saver.scr /", ScreensaverMode::Run, 0},
-                          Case{L"saver.scr /x 77", ScreensaverMode::Run, 0},
-                          Case{L"saver.scr foo-bar", ScreensaverMode::Run, 0}})
+    for (const Case& c :
+         {Case{L"saver.scr /s", ScreensaverMode::Run, 0}, Case{L"saver.scr /S", ScreensaverMode::Run, 0},
+          Case{L"saver.scr -s", ScreensaverMode::Run, 0}, Case{L"saver.scr /", ScreensaverMode::Run, 0},
+          Case{L"saver.scr /x 77", ScreensaverMode::Run, 0},
+          Case{L"saver.scr foo-bar", ScreensaverMode::Run, 0}})
         ExpectDecodes(c);
 }
 
