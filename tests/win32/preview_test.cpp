@@ -167,6 +167,7 @@ struct RunObservation {
     ULONG_PTR cursor = 0;
     ULONG_PTR icon = 0;
     Image painted;
+    bool forcedToEnd = false;
 };
 RunObservation g_run;
 
@@ -190,9 +191,12 @@ void CALLBACK ObserveAndCloseHost(HWND, UINT, UINT_PTR id, DWORD) {
     ::DestroyWindow(run.host);
 }
 
-void CALLBACK CloseHostAnyway(HWND, UINT, UINT_PTR id, DWORD) {
+// Ends a run whose loop did not end with its window, so that the test fails instead of hanging.
+void CALLBACK EndRunAnyway(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
+    g_run.forcedToEnd = true;
     if (::IsWindow(g_run.host)) ::DestroyWindow(g_run.host);
+    ::PostQuitMessage(0);
 }
 
 // Runs the preview mode in a host of this size; the loop ends when the observer destroys the host.
@@ -201,9 +205,10 @@ RunObservation RunPreviewIn(int width, int height) {
     g_run = RunObservation{};
     g_run.host = host.get();
     ::SetTimer(nullptr, 0, 300, &ObserveAndCloseHost);
-    UINT_PTR guard = ::SetTimer(nullptr, 0, 15000, &CloseHostAnyway);
+    UINT_PTR guard = ::SetTimer(nullptr, 0, 10000, &EndRunAnyway);
     qm::RunPreview(host.get());
     ::KillTimer(nullptr, guard);
+    EXPECT_FALSE(g_run.forcedToEnd) << "the run did not end when its host was destroyed";
     return g_run;
 }
 
