@@ -348,3 +348,32 @@ TEST_F(SettingsDialogTest, AFailedSaveShowsTheErrorBoxAndStillCloses) {
 }
 
 } // namespace
+
+namespace {
+
+UINT g_endWith = 0;
+void EndModalDialog(HWND dialog) {
+    if (g_endWith == WM_CLOSE)
+        ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+    else
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(g_endWith, BN_CLICKED), 0);
+}
+
+TEST_F(SettingsDialogTest, AModalRunEndsWithZeroHoweverItIsClosed) {
+    machine_ = std::make_unique<TestMachine>(Monitors::One, std::vector<int>{2});
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                                   nullptr, nullptr, nullptr, nullptr);
+    for (UINT how : {UINT(IDOK), UINT(IDCANCEL), UINT(WM_CLOSE)}) {
+        g_endWith = how;
+        qm::CSettingsDlg dialog;
+        ModalAnswer answer(owner, &EndModalDialog);
+        EXPECT_EQ(dialog.DoModal(owner), 0) << how;
+        EXPECT_TRUE(answer.answered()) << how;
+        EXPECT_FALSE(dialog.IsWindow());
+        EXPECT_TRUE(::IsWindowEnabled(owner));
+        PumpMessages(0);
+    }
+    ::DestroyWindow(owner);
+}
+
+} // namespace
