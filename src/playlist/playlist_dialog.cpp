@@ -57,6 +57,17 @@ void CPlaylistDlg::AddRow(const std::wstring& path) {
     entries_.push_back(path);
 }
 
+void CPlaylistDlg::AddRows(const std::vector<std::wstring>& paths) {
+    if (paths.empty()) return;
+    // A playlist can bring thousands of rows: repainting after each one would take minutes.
+    ctl::Send(listView_, WM_SETREDRAW, FALSE);
+    ctl::Send(listView_, LVM_SETITEMCOUNT, entries_.size() + paths.size(), LVSICF_NOINVALIDATEALL);
+    for (const auto& path : paths)
+        AddRow(path);
+    ctl::Send(listView_, WM_SETREDRAW, TRUE);
+    if (listView_) ::InvalidateRect(listView_, nullptr, TRUE);
+}
+
 LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     listView_ = GetDlgItem(IDC_PLAYLIST_VIEW);
     shuffleBox_ = GetDlgItem(IDC_SHUFFLE);
@@ -76,8 +87,7 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     if (FAILED(RegReadString(HKEY_LOCAL_MACHINE, SettingsKey(), kPlaylistValue, text, true))) text.clear();
     std::vector<std::wstring> stored;
     ParsePlaylistText(std::wstring(), text, stored);
-    for (const auto& path : stored)
-        AddRow(path);
+    AddRows(stored);
 
     if (StringTable* table = CurrentStringTable()) {
         table->SelectTextBlock(L"Screensaver Settings Dialog");
@@ -110,15 +120,18 @@ LRESULT CPlaylistDlg::OnAddFiles(WORD, WORD, HWND, BOOL&) {
     request.Flags = kOpenFlags;
     if (!g_openFileDialog(&request)) return 0;
 
+    std::vector<std::wstring> added;
     for (const auto& chosen : ChosenFilePaths(fileBuffer, request.nFileOffset)) {
-        for (const auto& path : AddPlaylistPath(chosen))
-            AddRow(path);
+        for (auto& path : AddPlaylistPath(chosen))
+            added.push_back(std::move(path));
     }
+    AddRows(added);
     return 0;
 }
 
 LRESULT CPlaylistDlg::OnRemoveFiles(WORD, WORD, HWND, BOOL&) {
     if (ctl::Send(listView_, LVM_GETSELECTEDCOUNT) == 0) return 0;
+    ctl::Send(listView_, WM_SETREDRAW, FALSE);
     for (int i = 0; i < static_cast<int>(ctl::Send(listView_, LVM_GETITEMCOUNT));) {
         LVITEMW item{};
         item.mask = LVIF_STATE;
@@ -132,6 +145,8 @@ LRESULT CPlaylistDlg::OnRemoveFiles(WORD, WORD, HWND, BOOL&) {
         ctl::Send(listView_, LVM_DELETEITEM, i);
         if (static_cast<std::size_t>(i) < entries_.size()) entries_.erase(entries_.begin() + i);
     }
+    ctl::Send(listView_, WM_SETREDRAW, TRUE);
+    if (listView_) ::InvalidateRect(listView_, nullptr, TRUE);
     return 0;
 }
 

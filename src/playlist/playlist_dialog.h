@@ -49,6 +49,7 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
 
     void AddRow(const std::wstring& path);
+    void AddRows(const std::vector<std::wstring>& paths);
     std::wstring SettingsKey() const;
 
     Node& settings_;

@@ -1,0 +1,664 @@
+// The playlist editor made from its real template, driven as a user drives it, with the system's
+// open-file dialog answered by a prepared buffer and the registry redirected to scratch keys.
+#include "playlist/playlist_dialog.h"
+
+#include "localisation/string_table.h"
+#include "playlist/open_file_names.h"
+#include "playlist/playlist_file.h"
+#include "settings/node.h"
+#include "settings/product.h"
+
+#include "test_support.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <memory>
+
+using namespace qm;
+using namespace qmtest;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+using Entries = std::vector<std::wstring>;
+const std::wstring N(1, L'\0');
+
+// The open-file dialog's stand-in: answers with the prepared buffer and keeps what it was asked.
+struct OpenFileAnswer {
+    BOOL result = TRUE;
+    std::wstring buffer;
+    WORD fileOffset = 0;
+    int calls = 0;
+    OPENFILENAMEW request{};
+    std::wstring filter;
+    std::wstring defaultExtension;
+    std::vector<wchar_t> fileBufferSeen; // the whole buffer as the dialog was given it
+};
+OpenFileAnswer g_answer;
+
+BOOL FakeOpenFileDialog(OPENFILENAMEW* request) {
+    ++g_answer.calls;
+    g_answer.request = *request;
+    const wchar_t* f = request->lpstrFilter;
+    std::size_t length = 0;
+    while (f && !(f[length] == 0 && f[length + 1] == 0))
+        ++length;
+    g_answer.filter.assign(f, f ? length + 2 : 0);
+    g_answer.defaultExtension = request->lpstrDefExt ? request->lpstrDefExt : L"";
+    g_answer.fileBufferSeen.assign(request->lpstrFile, request->lpstrFile + request->nMaxFile);
+    if (!g_answer.result) return FALSE;
+    const std::size_t count = std::min<std::size_t>(g_answer.buffer.size(), request->nMaxFile);
+    std::copy_n(g_answer.buffer.begin(), count, request->lpstrFile);
+    request->nFileOffset = g_answer.fileOffset;
+    return TRUE;
+}
+
+void AnswerOneFile(const std::wstring& path) {
+    g_answer.result = TRUE;
+    g_answer.buffer = path + N;
+    g_answer.fileOffset = static_cast<WORD>(path.rfind(L'\\') + 1);
+}
+
+void AnswerFiles(const std::wstring& directory, const Entries& names) {
+    g_answer.result = TRUE;
+    g_answer.buffer = directory + N;
+    g_answer.fileOffset = static_cast<WORD>(directory.size() + 1);
+    for (const auto& name : names)
+        g_answer.buffer += name + N;
+    g_answer.buffer += N;
+}
+
+std::wstring RowText(HWND list, int row) {
+    std::vector<wchar_t> text(4096, L'\0');
+    LVITEMW item{};
+    item.iSubItem = 0;
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(text.size());
+    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return text.data();
+}
+
+// The stored value as raw bytes, or nullopt-like "absent" flag.
+struct StoredValue {
+    bool present = false;
+    DWORD type = 0;
+    std::string bytes;
+};
+
+StoredValue ReadStoredPlaylist() {
+    StoredValue value;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (::RegQueryValueExW(key, L"PlayList", nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.present = true;
+        value.bytes.resize(size);
+        ::RegQueryValueExW(key, L"PlayList", nullptr, &value.type,
+                           reinterpret_cast<BYTE*>(value.bytes.data()), &size);
+        value.bytes.resize(size);
+    }
+    ::RegCloseKey(key);
+    return value;
+}
+
+// The text of a stored REG_SZ, up to its first NUL, as readers see it.
+std::wstring StoredText(const StoredValue& value) {
+    std::wstring text(value.bytes.size() / 2, L'\0');
+    std::copy_n(value.bytes.data(), text.size() * 2, reinterpret_cast<char*>(text.data()));
+    return text.substr(0, text.find(L'\0'));
+}
+
+void StorePlaylist(const std::wstring& text) {
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                &key, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExW(key, L"PlayList", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+}
+
+class PlaylistEditor : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+        ::InitCommonControlsEx(&icc);
+    }
+    void SetUp() override {
+        ResetCurrentStringTable();
+        g_answer = OpenFileAnswer{};
+        CPlaylistDlg::SetOpenFileDialogForTesting(&FakeOpenFileDialog);
+        for (const wchar_t* name : {L"0.mp3", L"1.mp3", L"2.mp3", L"3.mp3"}) {
+            ASSERT_TRUE(WriteBinaryFile(music_ / name, "ID3"));
+        }
+    }
+    void TearDown() override {
+        if (dialog_ && dialog_->IsWindow()) dialog_->DestroyWindow();
+        dialog_.reset();
+        CPlaylistDlg::SetOpenFileDialogForTesting(nullptr);
+        ResetCurrentStringTable();
+    }
+
+    HWND Open() {
+        dialog_ = std::make_unique<CPlaylistDlg>(settings_, kProductName);
+        HWND window = dialog_->Create(nullptr);
+        EXPECT_NE(window, nullptr);
+        // Shown, so that ending it (EndDialog hides a modeless dialog) can be seen.
+        ::ShowWindow(window, SW_SHOWNORMAL);
+        EXPECT_TRUE(::IsWindowVisible(window));
+        list_ = ::GetDlgItem(window, IDC_PLAYLIST_VIEW);
+        EXPECT_NE(list_, nullptr);
+        return window;
+    }
+    void Click(int id) const { ::SendMessageW(::GetDlgItem(dialog_->m_hWnd, id), BM_CLICK, 0, 0); }
+    int RowCount() const { return static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)); }
+    Entries Rows() const {
+        Entries rows;
+        for (int i = 0; i < RowCount(); ++i)
+            rows.push_back(RowText(list_, i));
+        return rows;
+    }
+    void Select(const std::vector<int>& rows) const {
+        for (int row : rows) {
+            LVITEMW item{};
+            item.stateMask = LVIS_SELECTED;
+            item.state = LVIS_SELECTED;
+            ::SendMessageW(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    // Rows and entries must always agree; returns the entries.
+    Entries InStep() const {
+        EXPECT_EQ(Rows(), dialog_->PlaylistEntries());
+        return dialog_->PlaylistEntries();
+    }
+    std::wstring Music(int i) const { return music_ / (std::to_wstring(i) + L".mp3"); }
+    bool Ended() const { return !::IsWindowVisible(dialog_->m_hWnd); }
+
+    ScratchRegistry registry_;
+    TempFolder music_;
+    Node settings_;
+    std::unique_ptr<CPlaylistDlg> dialog_;
+    HWND list_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(PlaylistEditor, OpensWithTheStoredEntriesThatStillExistInOrder) {
+    StorePlaylist(Music(2) + L"\n" + music_ / L"gone.mp3" + L"\n" + Music(0) + L"\r\n" + Music(0) + L"\n\n#" +
+                  Music(1) + L"\n" + Music(3));
+    Open();
+    // The line with a carriage return names nothing; the same path on its own line does.
+    EXPECT_THAT(InStep(), ElementsAre(Music(2), Music(0), Music(3)));
+
+    // One column, as wide as the long sample text plus a margin.
+    const std::wstring sample = L"FileName" + std::wstring(98, L' ');
+    const int expected = static_cast<int>(::SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0,
+                                                         reinterpret_cast<LPARAM>(sample.c_str()))) +
+                         15;
+    EXPECT_GT(expected, 15);
+    EXPECT_EQ(::SendMessageW(list_, LVM_GETCOLUMNWIDTH, 0, 0), expected);
+    wchar_t columnText[200] = {};
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_FMT;
+    column.pszText = columnText;
+    column.cchTextMax = 200;
+    ASSERT_TRUE(::SendMessageW(list_, LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)));
+    EXPECT_EQ(columnText, sample);
+    EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
+    EXPECT_FALSE(::SendMessageW(list_, LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column)));
+}
+
+TEST_F(PlaylistEditor, OpensEmptyWithoutAStoredPlaylistAndLeavesItAlone) {
+    Open();
+    EXPECT_THAT(InStep(), IsEmpty());
+    EXPECT_FALSE(ReadStoredPlaylist().present);
+}
+
+TEST_F(PlaylistEditor, ShuffleBoxFollowsTheTreeAndWritesIntoIt) {
+    Open();
+    EXPECT_EQ(::SendDlgItemMessageW(dialog_->m_hWnd, IDC_SHUFFLE, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_FALSE(settings_.Has(L"ShufflePlayList", ValueKind::Integer)); // opening adds nothing
+    dialog_->DestroyWindow();
+
+    settings_.Get(L"ShufflePlayList") = NodeValue(int32_t{1});
+    Open();
+    EXPECT_EQ(::SendDlgItemMessageW(dialog_->m_hWnd, IDC_SHUFFLE, BM_GETCHECK, 0, 0), BST_CHECKED);
+    Click(IDC_SHUFFLE);
+    ASSERT_TRUE(settings_.Has(L"ShufflePlayList", ValueKind::Integer));
+    EXPECT_EQ(settings_.Get(L"ShufflePlayList").AsInteger(), 0);
+    Click(IDC_SHUFFLE);
+    EXPECT_EQ(settings_.Get(L"ShufflePlayList").AsInteger(), 1);
+    Click(IDC_SHUFFLE);
+    // The editor's Cancel does not undo it: the value lives in the settings dialog's record.
+    Click(IDCANCEL);
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(settings_.Get(L"ShufflePlayList").AsInteger(), 0);
+    EXPECT_FALSE(ReadStoredPlaylist().present);
+}
+
+TEST_F(PlaylistEditor, AddAsksTheOpenFileDialogAsTheSystemExpects) {
+    Open();
+    AnswerOneFile(Music(1));
+    Click(IDC_ADD_FILES);
+    ASSERT_EQ(g_answer.calls, 1);
+    const OPENFILENAMEW& r = g_answer.request;
+    EXPECT_EQ(r.lStructSize, 88u);
+    EXPECT_EQ(r.hwndOwner, dialog_->m_hWnd);
+    EXPECT_EQ(r.nFilterIndex, 1u);
+    EXPECT_EQ(r.nMaxFile, 65535u);
+    EXPECT_EQ(r.nMaxFileTitle, 261u);
+    EXPECT_NE(r.lpstrFileTitle, nullptr);
+    EXPECT_EQ(r.Flags, 0x81A00u);
+    EXPECT_EQ(g_answer.defaultExtension, L"*.*");
+    EXPECT_EQ(r.lpstrCustomFilter, nullptr);
+    EXPECT_EQ(r.lpstrInitialDir, nullptr);
+    EXPECT_EQ(r.lpstrTitle, nullptr);
+    EXPECT_EQ(r.lpfnHook, nullptr);
+    EXPECT_EQ(r.lpTemplateName, nullptr);
+    EXPECT_EQ(g_answer.filter, PlaylistOpenFileFilter([](const std::wstring& t) { return t; }));
+    ASSERT_EQ(g_answer.fileBufferSeen.size(), 65535u);
+    EXPECT_EQ(std::count(g_answer.fileBufferSeen.begin(), g_answer.fileBufferSeen.end(), L'\0'), 65535);
+    EXPECT_THAT(InStep(), ElementsAre(Music(1)));
+}
+
+TEST_F(PlaylistEditor, RowsAndEntriesStayInStepThroughAddsAndRemoves) {
+    StorePlaylist(Music(0) + L"\n");
+    Open();
+    // One file, several files with a playlist among them (expanded in place), the same file again.
+    ASSERT_TRUE(WriteBinaryFile(music_ / L"list.m3u", "#EXTM3U\r\n3.mp3\r\n2.mp3\r\n"));
+    AnswerOneFile(Music(1));
+    Click(IDC_ADD_FILES);
+    AnswerFiles(music_.path(), {L"2.mp3", L"list.m3u", L"Q.M3U", L"1.mp3"});
+    Click(IDC_ADD_FILES);
+    EXPECT_THAT(InStep(),
+                ElementsAre(Music(0), Music(1), Music(2), Music(3), Music(2), music_ / L"Q.M3U", Music(1)));
+
+    // A cancelled dialog adds nothing.
+    g_answer.result = FALSE;
+    Click(IDC_ADD_FILES);
+    EXPECT_EQ(InStep().size(), 7u);
+
+    // Remove with no selection changes nothing; rows 1 and 2 of 0..3 leave the former 0 and 3.
+    Click(IDC_REMOVE_FILES);
+    EXPECT_EQ(InStep().size(), 7u);
+    Select({1, 2, 4, 5, 6});
+    Click(IDC_REMOVE_FILES);
+    EXPECT_THAT(InStep(), ElementsAre(Music(0), Music(3)));
+    Select({0, 1});
+    Click(IDC_REMOVE_FILES);
+    EXPECT_THAT(InStep(), IsEmpty());
+    AnswerOneFile(Music(3));
+    Click(IDC_ADD_FILES);
+    EXPECT_THAT(InStep(), ElementsAre(Music(3)));
+}
+
+TEST_F(PlaylistEditor, SeveralFilesInADriveRootAndNamesStartingWithU4E00) {
+    Open();
+    AnswerFiles(L"C:\\", {L"a.mp3", L"b.mp3"});
+    Click(IDC_ADD_FILES);
+    AnswerFiles(L"D:\\Music", {L"a.mp3", L"\u4E00b.mp3", L"c.mp3"});
+    Click(IDC_ADD_FILES);
+    EXPECT_THAT(InStep(), ElementsAre(L"C:\\a.mp3", L"C:\\b.mp3", L"D:\\Music\\a.mp3",
+                                      L"D:\\Music\\\u4E00b.mp3", L"D:\\Music\\c.mp3"));
+}
+
+TEST_F(PlaylistEditor, OkStoresTheListEachEntryEndedByLineFeed) {
+    StorePlaylist(Music(0) + L"\n" + Music(1) + L"\n");
+    Open();
+    AnswerOneFile(Music(1));
+    Click(IDC_ADD_FILES);
+    Click(IDOK);
+    EXPECT_TRUE(Ended());
+    const StoredValue stored = ReadStoredPlaylist();
+    ASSERT_TRUE(stored.present);
+    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(StoredText(stored), Music(0) + L"\n" + Music(1) + L"\n" + Music(1) + L"\n");
+
+    // What was stored opens again as it was.
+    dialog_->DestroyWindow();
+    Open();
+    EXPECT_THAT(InStep(), ElementsAre(Music(0), Music(1), Music(1)));
+}
+
+TEST_F(PlaylistEditor, OkWithAnEmptyListStoresTheEmptyText) {
+    StorePlaylist(Music(0) + L"\n");
+    Open();
+    Select({0});
+    Click(IDC_REMOVE_FILES);
+    Click(IDOK);
+    const StoredValue stored = ReadStoredPlaylist();
+    ASSERT_TRUE(stored.present);
+    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(StoredText(stored), L"");
+    EXPECT_LE(stored.bytes.size(), 2u); // nothing, or the terminator alone
+}
+
+TEST_F(PlaylistEditor, CancelCloseBoxAndEscapeStoreNothing) {
+    const std::wstring before = Music(0) + L"\n" + music_ / L"gone.mp3" + L"\n";
+    StorePlaylist(before);
+    for (int way = 0; way < 3; ++way) {
+        Open();
+        AnswerOneFile(Music(1));
+        Click(IDC_ADD_FILES);
+        Select({0});
+        Click(IDC_REMOVE_FILES);
+        EXPECT_THAT(InStep(), ElementsAre(Music(1)));
+        if (way == 0) Click(IDCANCEL);
+        if (way == 1) ::SendMessageW(dialog_->m_hWnd, WM_CLOSE, 0, 0);
+        if (way == 2) ::SendMessageW(dialog_->m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        EXPECT_TRUE(Ended()) << way;
+        EXPECT_EQ(StoredText(ReadStoredPlaylist()), before) << way; // even the dropped entry stays
+        dialog_->DestroyWindow();
+    }
+}
+
+TEST_F(PlaylistEditor, OtherNotificationsOfTheButtonsDoNothing) {
+    Open();
+    AnswerOneFile(Music(1));
+    for (int id : {IDOK, IDCANCEL, IDC_ADD_FILES}) {
+        ::SendMessageW(dialog_->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_SETFOCUS),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog_->m_hWnd, id)));
+    }
+    EXPECT_FALSE(Ended());
+    EXPECT_EQ(g_answer.calls, 0);
+    EXPECT_FALSE(ReadStoredPlaylist().present);
+}
+
+namespace {
+
+CPlaylistDlg* g_modal = nullptr;
+UINT g_modalCommand = 0;
+
+int g_ticks = 0;
+
+// Presses once the dialog exists; should the press not end it, ends it with 99 rather than hang.
+void CALLBACK PressWhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (!g_modal || !g_modal->m_hWnd) return;
+    if (++g_ticks > 100) {
+        ::KillTimer(nullptr, timer);
+        ::EndDialog(g_modal->m_hWnd, 99);
+    } else if (g_ticks == 1 && g_modalCommand == WM_CLOSE) {
+        ::PostMessageW(g_modal->m_hWnd, WM_CLOSE, 0, 0);
+    } else if (g_ticks == 1) {
+        ::PostMessageW(g_modal->m_hWnd, WM_COMMAND, MAKEWPARAM(g_modalCommand, BN_CLICKED), 0);
+    }
+}
+
+} // namespace
+
+TEST_F(PlaylistEditor, ModalRunEndsWithZeroEveryWay) {
+    for (UINT command : {UINT{IDOK}, UINT{IDCANCEL}, UINT{WM_CLOSE}}) {
+        CPlaylistDlg modal(settings_, kProductName);
+        g_modal = &modal;
+        g_modalCommand = command;
+        StorePlaylist(Music(2) + L"\n" + Music(3));
+        g_ticks = 0;
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &PressWhenOpen);
+        EXPECT_EQ(modal.DoModal(nullptr), 0) << command;
+        ::KillTimer(nullptr, timer);
+        g_modal = nullptr;
+        const std::wstring stored = StoredText(ReadStoredPlaylist());
+        EXPECT_EQ(stored, command == IDOK ? Music(2) + L"\n" + Music(3) + L"\n" : Music(2) + L"\n" + Music(3))
+            << command;
+    }
+}
+
+TEST_F(PlaylistEditor, TextsInTheFourLanguages) {
+    struct Expected {
+        const char* language;
+        const wchar_t* caption;
+        const wchar_t* cancel;
+        const wchar_t* add;
+        const wchar_t* remove;
+        const wchar_t* shuffle;
+        const wchar_t* allFiles;
+        const wchar_t* playlistFiles;
+    };
+    const Expected languages[] = {
+        {"en", L"Playlist", L"Cancel", L"Add...", L"Remove", L"Shuffle", L"All supported files",
+         L"Playlist Files"},
+        {"de", L"Playliste", L"Abbrechen", L"Hinzuf\u00FCgen...", L"Entfernen", L"Zuf\u00E4llige Wiedergabe",
+         L"Alle unterst\u00FCtzten Dateien", L"Playliste-Dateien"},
+        {"fr", L"Liste", L"Annuler", L"Ajouter...", L"Retirer", L"Ordre al\u00E9atoire",
+         L"Tout les fichiers support\u00E9s", L"Fichiers de la liste"},
+        {"ru", L"\u041F\u043B\u0435\u0439\u043B\u0438\u0441\u0442", L"\u041E\u0442\u043C\u0435\u043D\u0430",
+         L"\u0414\u043E\u0431\u0430\u0432\u0438\u0442\u044C...",
+         L"\u0423\u0434\u0430\u043B\u0438\u0442\u044C",
+         L"\u041F\u0435\u0440\u0435\u043C\u0435\u0448\u0438\u0432\u0430\u043D\u0438\u0435",
+         L"\u0412\u0441\u0435 "
+         L"\u043F\u043E\u0434\u0434\u0435\u0440\u0436\u0438\u0432\u0430\u0435\u043C\u044B\u0435 "
+         L"\u0444\u043E\u0440\u043C\u0430\u0442\u044B",
+         L"\u0424\u0430\u0439\u043B\u044B \u043F\u043B\u0435\u0439\u043B\u0438\u0441\u0442\u043E\u0432"},
+    };
+    for (const auto& expected : languages) {
+        StringTable& table = MakeCurrentStringTable("no such file.xml", IDR_STRING_TABLE_XML);
+        // Another block selected beforehand: the editor selects its own.
+        table.SelectTextBlock(L"Screensaver");
+        ASSERT_TRUE(table.SelectLanguage(WideFromUtf8(expected.language)));
+        HWND window = Open();
+        EXPECT_EQ(TextOf(window), expected.caption) << expected.language;
+        EXPECT_EQ(TextOf(::GetDlgItem(window, IDOK)), L"OK");
+        EXPECT_EQ(TextOf(::GetDlgItem(window, IDCANCEL)), expected.cancel);
+        EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_ADD_FILES)), expected.add);
+        EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_REMOVE_FILES)), expected.remove);
+        EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_SHUFFLE)), expected.shuffle);
+        AnswerOneFile(Music(0));
+        Click(IDC_ADD_FILES);
+        const std::wstring filter = g_answer.filter;
+        EXPECT_EQ(filter.substr(0, filter.find(L'\0')),
+                  std::wstring(expected.allFiles) +
+                      L" (*.m3u,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)");
+        EXPECT_NE(filter.find(N + expected.playlistFiles + L" (*.m3u,*.pls)" + N + L"*.m3u;*.pls" + N +
+                              L"MP3 (*.mp3)"),
+                  std::wstring::npos)
+            << expected.language;
+        dialog_->DestroyWindow();
+    }
+}
+
+TEST_F(PlaylistEditor, HugeBinaryAndUnendedPlaylistsAndLongestPaths) {
+    Open();
+    std::string lines = "#EXTM3U\r\n";
+    for (int i = 0; i < 10000; ++i)
+        lines += "#EXTINF:200,Track\r\n" + std::to_string(i % 4) + ".mp3\r\n";
+    ASSERT_TRUE(WriteBinaryFile(music_ / L"ten thousand.m3u", lines));
+    ASSERT_TRUE(WriteBinaryFile(music_ / L"unended.m3u", std::string(30u << 20, 'x')));
+    std::string binary(8u << 20, '\0');
+    for (std::size_t i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<char>((i * 2654435761u) >> 13);
+    ASSERT_TRUE(WriteBinaryFile(music_ / L"binary.m3u", binary));
+
+    auto start = std::chrono::steady_clock::now();
+    AnswerOneFile(music_ / L"ten thousand.m3u");
+    Click(IDC_ADD_FILES);
+    const double tenThousand =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(InStep().size(), 10000u);
+    EXPECT_EQ(dialog_->PlaylistEntries()[9999], Music(3));
+    std::printf("adding a 10,000-line .m3u in the editor: %.3f s\n", tenThousand);
+
+    LVITEMW all{};
+    all.stateMask = LVIS_SELECTED;
+    all.state = LVIS_SELECTED;
+    ::SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
+    start = std::chrono::steady_clock::now();
+    Click(IDC_REMOVE_FILES);
+    const double removeAll = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_THAT(InStep(), IsEmpty());
+    std::printf("removing 10,000 selected rows: %.3f s\n", removeAll);
+
+    start = std::chrono::steady_clock::now();
+    AnswerFiles(music_.path(), {L"unended.m3u", L"binary.m3u"});
+    Click(IDC_ADD_FILES);
+    const double bad = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(bad, 20.0);
+    const Entries after = InStep();
+    for (std::size_t i = 0; i < after.size(); ++i)
+        EXPECT_TRUE(PlaylistPathExists(after[i])) << after[i];
+    std::printf("30 MB unended + 8 MB binary .m3u: %.3f s\n", bad);
+
+    // A path of the longest plain length, chosen, stored and opened again.
+    std::wstring folder = music_.path();
+    while (folder.size() + 101 + 20 < MAX_PATH) {
+        folder += L"\\" + std::wstring(100, L'd');
+        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    }
+    const std::wstring longest =
+        folder + L"\\" + std::wstring(MAX_PATH - 1 - folder.size() - 5, L'n') + L".mp3";
+    ASSERT_EQ(longest.size(), static_cast<std::size_t>(MAX_PATH - 1));
+    ASSERT_TRUE(WriteBinaryFile(longest, "ID3"));
+    AnswerOneFile(longest);
+    Click(IDC_ADD_FILES);
+    EXPECT_EQ(InStep().back(), longest);
+    const Entries kept = InStep();
+    Click(IDOK);
+    dialog_->DestroyWindow();
+    Open();
+    EXPECT_EQ(InStep(), kept);
+}
+
+namespace {
+
+// One control of an extended dialog template, as the resource holds it.
+struct TemplateItem {
+    DWORD exStyle = 0, style = 0;
+    short x = 0, y = 0, cx = 0, cy = 0;
+    DWORD id = 0;
+    std::wstring className, text;
+};
+
+struct DialogTemplate {
+    DWORD exStyle = 0, style = 0;
+    short x = 0, y = 0, cx = 0, cy = 0;
+    std::wstring caption, fontName;
+    WORD pointSize = 0;
+    std::vector<TemplateItem> items;
+};
+
+// Reads a name-or-ordinal field; predefined control classes given as ordinals get their names.
+std::wstring NameOrOrdinal(const WORD*& p) {
+    if (*p == 0xFFFF) {
+        const WORD ordinal = p[1];
+        p += 2;
+        switch (ordinal) {
+        case 0x80:
+            return L"Button";
+        case 0x81:
+            return L"Edit";
+        case 0x82:
+            return L"Static";
+        default:
+            return L"#" + std::to_wstring(ordinal);
+        }
+    }
+    std::wstring text(reinterpret_cast<const wchar_t*>(p));
+    p += text.size() + 1;
+    return text;
+}
+
+const WORD* AlignDword(const WORD* p) {
+    return reinterpret_cast<const WORD*>((reinterpret_cast<UINT_PTR>(p) + 3) & ~UINT_PTR{3});
+}
+
+bool ReadTemplate(int id, DialogTemplate& out) {
+    HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_DIALOG);
+    if (!found) return false;
+    const auto* p = static_cast<const WORD*>(::LockResource(::LoadResource(nullptr, found)));
+    if (p[0] != 1 || p[1] != 0xFFFF) return false; // DLGTEMPLATEEX only
+    p += 2;
+    auto dword = [&p] {
+        DWORD v = p[0] | (DWORD{p[1]} << 16);
+        p += 2;
+        return v;
+    };
+    dword(); // help id
+    out.exStyle = dword();
+    out.style = dword();
+    const WORD count = *p++;
+    out.x = static_cast<short>(*p++);
+    out.y = static_cast<short>(*p++);
+    out.cx = static_cast<short>(*p++);
+    out.cy = static_cast<short>(*p++);
+    NameOrOrdinal(p); // menu
+    NameOrOrdinal(p); // class
+    out.caption = NameOrOrdinal(p);
+    if (out.style & DS_SETFONT) {
+        out.pointSize = *p++;
+        p += 2; // weight, italic + charset
+        out.fontName = NameOrOrdinal(p);
+    }
+    for (WORD i = 0; i < count; ++i) {
+        p = AlignDword(p);
+        TemplateItem item;
+        dword(); // help id
+        item.exStyle = dword();
+        item.style = dword();
+        item.x = static_cast<short>(*p++);
+        item.y = static_cast<short>(*p++);
+        item.cx = static_cast<short>(*p++);
+        item.cy = static_cast<short>(*p++);
+        item.id = dword();
+        item.className = NameOrOrdinal(p);
+        item.text = NameOrOrdinal(p);
+        const WORD extra = *p++;
+        p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p) + extra);
+        out.items.push_back(item);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(PlaylistTemplate, DialogAndControlsAsDesigned) {
+    DialogTemplate t;
+    ASSERT_TRUE(ReadTemplate(IDD_PLAYLIST, t));
+    EXPECT_EQ(t.style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
+                                          DS_FIXEDSYS | DS_CENTER));
+    EXPECT_EQ(t.exStyle, static_cast<DWORD>(WS_EX_TOOLWINDOW));
+    EXPECT_EQ(t.cx, 246);
+    EXPECT_EQ(t.cy, 216);
+    EXPECT_EQ(t.caption, L"Playlist");
+    EXPECT_EQ(t.pointSize, 8);
+    EXPECT_EQ(t.fontName, L"MS Shell Dlg");
+
+    struct Expected {
+        DWORD id;
+        const wchar_t* className;
+        const wchar_t* text;
+        short x, y, cx, cy;
+        DWORD kind; // the style bits beyond WS_CHILD | WS_VISIBLE
+    };
+    const DWORD listStyle =
+        LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP;
+    const Expected expected[] = {
+        {IDOK, L"Button", L"OK", 68, 195, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP},
+        {IDCANCEL, L"Button", L"Cancel", 127, 195, 50, 14, BS_PUSHBUTTON | WS_TABSTOP},
+        {IDC_PLAYLIST_VIEW, L"SysListView32", L"", 14, 16, 218, 148, listStyle},
+        {IDC_ADD_FILES, L"Button", L"Add...", 14, 170, 54, 12, BS_PUSHBUTTON | WS_TABSTOP},
+        {IDC_REMOVE_FILES, L"Button", L"Remove", 72, 170, 54, 12, BS_PUSHBUTTON | WS_TABSTOP},
+        {0xFFFFFFFF, L"Button", L"", 7, 7, 232, 182, BS_GROUPBOX},
+        {IDC_SHUFFLE, L"Button", L"Shuffle", 150, 171, 80, 10, BS_AUTOCHECKBOX | WS_TABSTOP},
+    };
+    ASSERT_EQ(t.items.size(), std::size(expected));
+    for (std::size_t i = 0; i < t.items.size(); ++i) {
+        const TemplateItem& item = t.items[i];
+        const Expected& e = expected[i];
+        EXPECT_EQ(item.id, e.id) << i;
+        EXPECT_EQ(_wcsicmp(item.className.c_str(), e.className), 0) << i << " " << item.className;
+        EXPECT_EQ(item.text, e.text) << i;
+        EXPECT_EQ(item.x, e.x) << i;
+        EXPECT_EQ(item.y, e.y) << i;
+        EXPECT_EQ(item.cx, e.cx) << i;
+        EXPECT_EQ(item.cy, e.cy) << i;
+        EXPECT_EQ(item.style, WS_CHILD | WS_VISIBLE | e.kind) << i;
+        EXPECT_EQ(item.exStyle, 0u) << i;
+    }
+    // Several rows can be selected.
+    EXPECT_EQ(t.items[2].style & LVS_SINGLESEL, 0u);
+}
