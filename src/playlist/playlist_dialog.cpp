@@ -53,7 +53,8 @@ void CPlaylistDlg::AddRow(const std::wstring& path) {
     item.iItem = static_cast<int>(entries_.size());
     item.iSubItem = 0;
     item.pszText = const_cast<wchar_t*>(path.c_str());
-    ctl::Send(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    // A row the list view refused would leave rows and entries out of step.
+    if (ctl::Send(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) == -1) return;
     entries_.push_back(path);
 }
 
