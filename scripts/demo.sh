@@ -37,7 +37,7 @@ set_language() { # tag, or "" for none
     wine reg delete "$key" /v Language /f /reg:64 >/dev/null 2>&1 || true
   fi
 }
-before=$(wine reg query "$key" /v Language /reg:64 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+before=$( (wine reg query "$key" /v Language /reg:64 2>/dev/null || true) | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 
 for lang in en de fr ru; do
   set_language "$lang"
@@ -48,7 +48,7 @@ for lang in en de fr ru; do
   driver=$!
   for _ in $(seq 1 600); do [ -f "$ready" ] && break; sleep 0.1; done
   x=0 y=0 w=0 h=0
-  read -r x y w h < "$ready" || true
+  read -r x y w h < <(tr -d '\r' < "$ready") || true
   out="$shots/settings-dialog-$lang.png"
   if [ "$w" -gt 0 ] && [ "$h" -gt 0 ]; then
     /usr/bin/import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$out"
