@@ -33,25 +33,6 @@ template <typename Function> Function ExportOf(const UniqueModule& module, const
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module.get(), name)));
 }
 
-// The library stays loaded for as long as the object lives: members are destroyed in reverse order.
-struct Direct3D9 {
-    UniqueModule module;
-    ComPtr<IDirect3D9> object;
-};
-
-Direct3D9 CreateDirect3D9() {
-    Direct3D9 direct3d;
-    if (const auto& factory = Direct3DFactorySeam()) {
-        direct3d.object.reset(factory());
-        return direct3d;
-    }
-    direct3d.module = LoadSystemLibrary(L"d3d9.dll");
-    using CreateFunction = IDirect3D9*(WINAPI*)(UINT);
-    if (auto create = ExportOf<CreateFunction>(direct3d.module, "Direct3DCreate9"))
-        direct3d.object.reset(create(D3D_SDK_VERSION));
-    return direct3d;
-}
-
 // Working storage of one adapter: fixed tables on the stack, nothing allocated per mode.
 struct FormatEntry {
     D3DFORMAT format = D3DFMT_UNKNOWN;
@@ -172,6 +153,19 @@ void CopyName(MonitorRecord& record, const wchar_t* name) {
 }
 
 } // namespace
+
+Direct3D9 CreateDirect3D9() {
+    Direct3D9 direct3d;
+    if (const auto& factory = Direct3DFactorySeam()) {
+        direct3d.object.reset(factory());
+        return direct3d;
+    }
+    direct3d.module = LoadSystemLibrary(L"d3d9.dll");
+    using CreateFunction = IDirect3D9*(WINAPI*)(UINT);
+    if (auto create = ExportOf<CreateFunction>(direct3d.module, "Direct3DCreate9"))
+        direct3d.object.reset(create(D3D_SDK_VERSION));
+    return direct3d;
+}
 
 D3DFORMAT FindDepthStencilFormat(IDirect3D9* direct3d, UINT ordinal, D3DDEVTYPE deviceType,
                                  D3DFORMAT format) {

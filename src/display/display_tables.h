@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <d3d9.h>
 
+#include "platform/com_ptr.h"
+#include "platform/unique_handle.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -96,6 +99,15 @@ std::vector<int> ProbeAntialiasingLevels();
 // The monitor that Direct3D 9 reports for this adapter ordinal, named after the first active monitor
 // device of its display device, else after the display device; empty when the monitor is unknown.
 MonitorRecord BuildMonitorRecord(IDirect3D9* direct3d, UINT ordinal);
+
+// A Direct3D 9 object from the system's d3d9.dll, loaded at run time from the system folder only (never
+// through the import table, where a same-named DLL beside the program would be taken). The library stays
+// loaded while the object lives: members are destroyed in reverse order. The test factory applies.
+struct Direct3D9 {
+    UniqueModule module;
+    ComPtr<IDirect3D9> object;
+};
+Direct3D9 CreateDirect3D9();
 
 // Replaces record's name with the description of the first active monitor device that enumerate reports
 // for displayDevice (EnumDisplayDevicesW in the real pass); leaves it when none is active.

@@ -1,4 +1,5 @@
 #include "display/video_memory.h"
+#include "display/display_tables.h"
 
 #include "display/controller_match.h"
 #include "display/cur_monitor.h"
@@ -216,8 +217,8 @@ uint32_t QueryDirectDrawVideoMemory() {
 uint32_t QueryVideoMemoryBytes() {
     uint32_t bytes = 0;
     {
-        ComPtr<IDirect3D9> d3d(::Direct3DCreate9(D3D_SDK_VERSION));
-        if (d3d) {
+        Direct3D9 direct3d = CreateDirect3D9();
+        if (IDirect3D9* d3d = direct3d.object.get()) {
             std::wstring text;
             const bool read =
                 SUCCEEDED(RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, L"CurMonitor", text, true));
