@@ -143,7 +143,11 @@ LRESULT CPlaylistDlg::OnRemoveFiles(WORD, WORD, HWND, BOOL&) {
             ++i;
             continue;
         }
-        ctl::Send(listView_, LVM_DELETEITEM, i);
+        // A row the list view keeps stays with its entry; asking again would never end.
+        if (!ctl::Send(listView_, LVM_DELETEITEM, i)) {
+            ++i;
+            continue;
+        }
         if (static_cast<std::size_t>(i) < entries_.size()) entries_.erase(entries_.begin() + i);
     }
     ctl::Send(listView_, WM_SETREDRAW, TRUE);

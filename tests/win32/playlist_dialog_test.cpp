@@ -298,6 +298,44 @@ TEST_F(PlaylistEditor, RowsAndEntriesStayInStepThroughAddsAndRemoves) {
     EXPECT_THAT(InStep(), ElementsAre(Music(3)));
 }
 
+namespace {
+
+// A list view that refuses to delete the row showing one chosen text. It gives in after many refusals,
+// so an editor that keeps asking for the same row ends (and is seen asking) instead of hanging.
+WNDPROC g_listProc = nullptr;
+std::wstring g_undeletable;
+int g_refusals = 0;
+constexpr int kGiveInAfter = 1000;
+
+LRESULT CALLBACK RefusingListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == LVM_DELETEITEM && RowText(window, static_cast<int>(wParam)) == g_undeletable &&
+        ++g_refusals <= kGiveInAfter)
+        return FALSE;
+    return ::CallWindowProcW(g_listProc, window, message, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(PlaylistEditor, ARowTheListViewKeepsStaysAndTheOthersGo) {
+    StorePlaylist(Music(0) + L"\n" + Music(1) + L"\n" + Music(2) + L"\n" + Music(3) + L"\n");
+    Open();
+    g_undeletable = Music(1);
+    g_refusals = 0;
+    g_listProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RefusingListProc)));
+    ASSERT_NE(g_listProc, nullptr);
+    Select({0, 1, 3});
+    Click(IDC_REMOVE_FILES);
+    ::SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+    // The refused row is asked for once, then left with its entry; the other selected rows go.
+    EXPECT_EQ(g_refusals, 1);
+    EXPECT_THAT(InStep(), ElementsAre(Music(1), Music(2)));
+    // Removing again, now that the list view lets it go, works as usual.
+    Select({0});
+    Click(IDC_REMOVE_FILES);
+    EXPECT_THAT(InStep(), ElementsAre(Music(2)));
+}
+
 TEST_F(PlaylistEditor, SeveralFilesInADriveRootAndNamesStartingWithU4E00) {
     Open();
     AnswerFiles(L"C:\\", {L"a.mp3", L"b.mp3"});
