@@ -56,11 +56,14 @@ void PlaylistFileDecoder::Put(wchar_t c) {
         ended_ = true;
         return;
     }
+    if (lineLength_ == 1) lineIsComment_ = c == L'#';
     text_ += c;
 }
 
 void PlaylistFileDecoder::EndLine() {
     text_ += L'\n';
+    // Counted as ParsePlaylistText takes lines: an empty line or a comment names nothing.
+    if (lineLength_ != 0 && !lineIsComment_ && ++nameCount_ == kMaxPlaylistFileNames) ended_ = true;
     lineLength_ = 0;
     if (++lineCount_ == kMaxPlaylistFileLines) ended_ = true;
 }

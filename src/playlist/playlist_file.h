@@ -14,10 +14,15 @@ namespace qm {
 // Longest line a playlist may hold; a longer line ends the reading.
 inline constexpr std::size_t kMaxPlaylistLine = 2022;
 
-// Most lines read from one playlist file. Each line costs a file-system lookup or two, so without a
-// bound a huge file (millions of short lines) would freeze the editor for minutes; a real playlist of
-// tens of thousands of tracks stays far below it.
-inline constexpr std::size_t kMaxPlaylistFileLines = 100000;
+// Most lines naming something (neither empty nor starting with '#') read from one playlist file. Each
+// costs a file-system lookup or two, so without a bound a file of millions of short names would freeze
+// the editor for minutes; a real playlist, even of tens of thousands of tracks, stays below it. Comment
+// lines ("#EXTINF" before every track in an extended playlist) cost no lookup and do not count.
+inline constexpr std::size_t kMaxPlaylistFileNames = 100000;
+
+// Most lines of any kind read from one playlist file: bounds the text held for a file of nothing but
+// comments, far above what the name bound lets a real playlist reach (two lines a track).
+inline constexpr std::size_t kMaxPlaylistFileLines = 1000000;
 
 // Whether something (file or directory) of this name exists.
 using PathExistsFn = std::function<bool(const std::wstring& path)>;
@@ -39,8 +44,9 @@ bool IsPlaylistFileName(const std::wstring& path);
 
 // Turns the bytes of a playlist file into playlist text the way a text-mode read does: CR LF becomes
 // LF, byte 0x1A ends the file, each byte becomes the character of the same code. The lines are joined,
-// each followed by LF; a line over kMaxPlaylistLine characters ends the reading, and so does the
-// kMaxPlaylistFileLines-th line (which is kept). Fed in pieces, so a large file need not be held twice.
+// each followed by LF; a line over kMaxPlaylistLine characters ends the reading, and so do the
+// kMaxPlaylistFileNames-th naming line and the kMaxPlaylistFileLines-th line (either is kept). Fed in
+// pieces, so a large file need not be held twice.
 class PlaylistFileDecoder {
   public:
     // Returns false once the reading has ended; further bytes are then ignored.
@@ -57,6 +63,8 @@ class PlaylistFileDecoder {
     std::wstring text_;
     std::size_t lineLength_ = 0;
     std::size_t lineCount_ = 0;
+    std::size_t nameCount_ = 0;
+    bool lineIsComment_ = false;
     bool pendingCr_ = false;
     bool ended_ = false;
 };

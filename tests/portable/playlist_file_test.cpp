@@ -164,17 +164,36 @@ TEST(PlaylistFileDecoder, LineLimitAndPiecesAgree) {
     EXPECT_EQ(decoder.text(), PlaylistTextFromFileBytes(bytes));
 }
 
-TEST(PlaylistFileDecoder, AHugeFileEndsAfterTheLineBound) {
-    std::string lines;
-    for (std::size_t i = 0; i < kMaxPlaylistFileLines + 5; ++i)
-        lines += i % 2 ? "#c\r\n" : "a\r\n";
+TEST(PlaylistFileDecoder, ALargeExtendedM3uIsReadWhole) {
+    // 100,000 tracks, each with its "#EXTINF" line: 200,001 lines.
+    std::string lines = "#EXTM3U\r\n";
+    for (int i = 0; i < 100000; ++i)
+        lines += "#EXTINF:200,Track " + std::to_string(i) + "\r\nMusic\\" + std::to_string(i) + ".mp3\r\n";
     const std::wstring text = PlaylistTextFromFileBytes(lines);
-    EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'),
-              static_cast<std::ptrdiff_t>(kMaxPlaylistFileLines));
-    EXPECT_EQ(text.substr(text.size() - 5), L"a\n#c\n"); // line 100000 is the last
-    // Below the bound every line is read.
-    EXPECT_EQ(PlaylistTextFromFileBytes(lines.substr(0, (kMaxPlaylistFileLines - 1) / 2 * 7)).size(),
-              (kMaxPlaylistFileLines - 1) / 2 * 5);
+    EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 200001);
+    EXPECT_EQ(text.substr(text.size() - 16), L"Music\\99999.mp3\n");
+}
+
+TEST(PlaylistFileDecoder, AHugeFileEndsAfterTheNameBoundOrTheLineBound) {
+    // Names between comments and empty lines: the reading ends with the last name the bound allows.
+    std::string names;
+    for (std::size_t i = 0; i < kMaxPlaylistFileNames + 5; ++i)
+        names += i % 2 ? "#c\r\n\r\na\r\n" : "b\r\n";
+    std::wstring text = PlaylistTextFromFileBytes(names);
+    std::vector<std::wstring> lines;
+    ParsePlaylistText(L"", text, lines, [](const std::wstring&) { return true; });
+    EXPECT_EQ(lines.size(), kMaxPlaylistFileNames);
+    EXPECT_EQ(text.substr(text.size() - 8), L"b\n#c\n\na\n"); // name 100000 is the last line
+    // One name fewer, and a comment after it: every line is read.
+    const std::size_t pairs = (kMaxPlaylistFileNames - 1) / 2;
+    EXPECT_EQ(PlaylistTextFromFileBytes(names.substr(0, pairs * 12 + 3) + "#c").size(), pairs * 8 + 5);
+
+    // Nothing but comments: the line bound ends it, the line at the bound kept.
+    std::string comments;
+    for (std::size_t i = 0; i < kMaxPlaylistFileLines + 5; ++i)
+        comments += "#\n";
+    text = PlaylistTextFromFileBytes(comments);
+    EXPECT_EQ(text.size(), kMaxPlaylistFileLines * 2);
 }
 
 TEST(AddPlaylistPath, OnlyLowerCaseM3uIsExpanded) {
