@@ -2,6 +2,7 @@
 #include "localisation/language.h"
 
 #include "settings/product.h"
+#include "standin_support.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -63,24 +64,26 @@ TEST(LanguageFromRegistry, OnlyTextValuesCount) {
 }
 
 // The value shared with the 64-bit main program lives in the 64-bit view; the scratch keys merge the
-// views, so this uses the prefix's real HKEY_LOCAL_MACHINE and removes what it made.
+// views, so this uses the prefix's real HKEY_LOCAL_MACHINE and puts back what was there (keys it made
+// are removed).
 TEST(LanguageFromRegistry, ReadsThe64BitView) {
-    HKEY existing = nullptr;
-    bool existed64 = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, KEY_READ | KEY_WOW64_64KEY,
-                                     &existing) == ERROR_SUCCESS;
-    if (existing) ::RegCloseKey(existing);
-    existing = nullptr;
-    bool existed32 = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, KEY_READ | KEY_WOW64_32KEY,
-                                     &existing) == ERROR_SUCCESS;
-    if (existing) ::RegCloseKey(existing);
-    if (existed64 || existed32) GTEST_SKIP() << "the prefix already has a settings key";
-
-    SetText(L"3: fr", REG_SZ, KEY_WOW64_64KEY);
-    SetText(L"3: de", REG_SZ, KEY_WOW64_32KEY);
-    std::wstring tag = qm::LanguageFromRegistry();
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, KEY_WOW64_64KEY);
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, KEY_WOW64_32KEY);
+    std::wstring tag, tagWithout64, tagWithout32;
+    {
+        SavedRegistryValue language64(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, L"Language", KEY_WOW64_64KEY);
+        SavedRegistryValue language32(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, L"Language", KEY_WOW64_32KEY);
+        ASSERT_TRUE(language64.SetText(L"3: fr"));
+        ASSERT_TRUE(language32.SetText(L"3: de"));
+        tag = qm::LanguageFromRegistry();
+        // The 32-bit view's value alone does not count.
+        language64.Remove();
+        tagWithout64 = qm::LanguageFromRegistry();
+        ASSERT_TRUE(language64.SetText(L"3: ru"));
+        language32.Remove();
+        tagWithout32 = qm::LanguageFromRegistry();
+    }
     EXPECT_EQ(tag, L"fr");
+    EXPECT_EQ(tagWithout64, L"en");
+    EXPECT_EQ(tagWithout32, L"ru");
 }
 
 } // namespace
