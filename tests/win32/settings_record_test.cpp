@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "settings/product.h"
 #include "settings/registry.h"
+#include "settings/settings_defaults.h"
 #include "settings/settings_record.h"
 #include "test_support.h"
 #include "tree_support.h"
@@ -69,15 +70,36 @@ class SettingsRecord : public ::testing::Test {
 } // namespace
 
 TEST_F(SettingsRecord, AbsentOrEmptyKeyGivesTheDefaultTableAndSavingWritesEveryRow) {
+    // The hardware rows follow the rules from the measured inputs. The processor estimate is a timing
+    // that varies from one run to the next: a row that depends on it is checked against the rule at
+    // the slowest and the fastest processor, and exactly when two estimates around the load agree.
+    const uint32_t videoMiB = qm::QueryVideoMemoryBytes() >> 20;
+    const auto screenHeight = static_cast<uint32_t>(::GetSystemMetrics(SM_CYFULLSCREEN));
+    const unsigned cpuBefore = qm::EstimateCpuMHz();
     Node absent;
     qm::LoadSettings(absent);
+    const unsigned cpuAfter = qm::EstimateCpuMHz();
     ExpectDefaultTable(absent);
-    // Video memory is unknown here (the scratch registry hides the video driver keys): the hardware
-    // rows must come out 0 then.
-    if (qm::QueryVideoMemoryBytes() >> 20 <= 400) {
-        for (const wchar_t* name : kHardwareRows)
-            EXPECT_EQ(absent.Get(name).AsInteger(), 0);
+    std::printf("defaults from %u MiB video memory, %u-%u MHz, screen height %u\n",
+                static_cast<unsigned>(videoMiB), cpuBefore, cpuAfter, static_cast<unsigned>(screenHeight));
+    const qm::HardwareDefaults slowest = qm::HardwareDefaultRules(videoMiB, 0, screenHeight);
+    const qm::HardwareDefaults fastest = qm::HardwareDefaultRules(videoMiB, UINT32_MAX, screenHeight);
+    const qm::HardwareDefaults before = qm::HardwareDefaultRules(videoMiB, cpuBefore, screenHeight);
+    const qm::HardwareDefaults after = qm::HardwareDefaultRules(videoMiB, cpuAfter, screenHeight);
+    const struct {
+        const wchar_t* name;
+        int32_t qm::HardwareDefaults::*row;
+    } rules[] = {{L"HighQualityTextures", &qm::HardwareDefaults::highQualityTextures},
+                 {L"HighQualityGraphics", &qm::HardwareDefaults::highQualityGraphics},
+                 {L"Antialiasing", &qm::HardwareDefaults::antialiasing}};
+    for (const auto& rule : rules) {
+        const int32_t value = absent.Get(rule.name).AsInteger();
+        EXPECT_GE(value, slowest.*rule.row) << std::wstring(rule.name);
+        EXPECT_LE(value, fastest.*rule.row) << std::wstring(rule.name);
+        if (before.*rule.row == after.*rule.row)
+            EXPECT_EQ(value, before.*rule.row) << std::wstring(rule.name);
     }
+    EXPECT_EQ(slowest.highQualityTextures, fastest.highQualityTextures); // no processor in that rule
 
     qm::SaveSettings(absent, nullptr);
     EXPECT_EQ(StoredSetting(L"MusicVolumePercentage"), L"2: 15");
