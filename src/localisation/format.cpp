@@ -10,8 +10,8 @@ namespace {
 // for a huge buffer.
 constexpr int kMaxField = 9999;
 
-struct Spec {
-    size_t end = 0; // index after the specification
+struct Conversion {
+    size_t end = 0; // index after the conversion
     bool valid = false;
     bool left = false, plus = false, space = false, zero = false;
     int width = 0;
@@ -29,45 +29,45 @@ int ReadNumber(const std::wstring& format, size_t& i) {
     return value;
 }
 
-// Reads the specification that starts at the percent sign at index start (not "%%").
-Spec ReadSpec(const std::wstring& format, size_t start) {
-    Spec spec;
+// Reads the conversion that starts at the percent sign at index start (not "%%").
+Conversion ReadConversion(const std::wstring& format, size_t start) {
+    Conversion conv;
     size_t i = start + 1;
     for (; i < format.size(); ++i) {
         wchar_t c = format[i];
         if (c == L'-')
-            spec.left = true;
+            conv.left = true;
         else if (c == L'+')
-            spec.plus = true;
+            conv.plus = true;
         else if (c == L' ')
-            spec.space = true;
+            conv.space = true;
         else if (c == L'0')
-            spec.zero = true;
+            conv.zero = true;
         else if (c != L'#')
             break;
     }
-    spec.width = ReadNumber(format, i);
+    conv.width = ReadNumber(format, i);
     if (i < format.size() && format[i] == L'.') {
         ++i;
-        spec.precision = ReadNumber(format, i);
+        conv.precision = ReadNumber(format, i);
     }
     if (i < format.size()) {
-        spec.conversion = format[i];
-        spec.valid = spec.conversion == L's' || spec.conversion == L'd' || spec.conversion == L'i';
+        conv.conversion = format[i];
+        conv.valid = conv.conversion == L's' || conv.conversion == L'd' || conv.conversion == L'i';
         ++i;
     }
-    spec.end = i;
-    return spec;
+    conv.end = i;
+    return conv;
 }
 
-void Pad(std::wstring& out, const std::wstring& body, const Spec& spec, size_t signLength) {
-    size_t width = static_cast<size_t>(spec.width);
+void Pad(std::wstring& out, const std::wstring& body, const Conversion& conv, size_t signLength) {
+    size_t width = static_cast<size_t>(conv.width);
     if (body.size() >= width) {
         out += body;
-    } else if (spec.left) {
+    } else if (conv.left) {
         out += body;
         out.append(width - body.size(), L' ');
-    } else if (spec.zero && spec.conversion != L's' && spec.precision < 0) {
+    } else if (conv.zero && conv.conversion != L's' && conv.precision < 0) {
         out.append(body, 0, signLength);
         out.append(width - body.size(), L'0');
         out.append(body, signLength, std::wstring::npos);
@@ -77,28 +77,28 @@ void Pad(std::wstring& out, const std::wstring& body, const Spec& spec, size_t s
     }
 }
 
-void FormatInteger(std::wstring& out, const Spec& spec, int value) {
+void FormatInteger(std::wstring& out, const Conversion& conv, int value) {
     unsigned long long magnitude =
         value < 0 ? 0ULL - static_cast<unsigned long long>(static_cast<long long>(value)) : value;
     std::wstring digits;
     // A precision of zero prints nothing for zero.
-    if (magnitude != 0 || spec.precision != 0) {
+    if (magnitude != 0 || conv.precision != 0) {
         do {
             digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + magnitude % 10));
             magnitude /= 10;
         } while (magnitude != 0);
     }
-    if (spec.precision > 0 && digits.size() < static_cast<size_t>(spec.precision))
-        digits.insert(0, static_cast<size_t>(spec.precision) - digits.size(), L'0');
-    std::wstring sign = value < 0 ? L"-" : spec.plus ? L"+" : spec.space ? L" " : L"";
-    Pad(out, sign + digits, spec, sign.size());
+    if (conv.precision > 0 && digits.size() < static_cast<size_t>(conv.precision))
+        digits.insert(0, static_cast<size_t>(conv.precision) - digits.size(), L'0');
+    std::wstring sign = value < 0 ? L"-" : conv.plus ? L"+" : conv.space ? L" " : L"";
+    Pad(out, sign + digits, conv, sign.size());
 }
 
-void FormatString(std::wstring& out, const Spec& spec, const wchar_t* text) {
+void FormatString(std::wstring& out, const Conversion& conv, const wchar_t* text) {
     std::wstring body = text ? text : L"(null)";
-    if (spec.precision >= 0 && body.size() > static_cast<size_t>(spec.precision))
-        body.resize(static_cast<size_t>(spec.precision));
-    Pad(out, body, spec, 0);
+    if (conv.precision >= 0 && body.size() > static_cast<size_t>(conv.precision))
+        body.resize(static_cast<size_t>(conv.precision));
+    Pad(out, body, conv, 0);
 }
 
 } // namespace
@@ -111,9 +111,9 @@ std::vector<std::wstring> ConversionsOf(const std::wstring& format) {
         } else if (i + 1 < format.size() && format[i + 1] == L'%') {
             i += 2;
         } else {
-            Spec spec = ReadSpec(format, i);
-            conversions.push_back(format.substr(i, spec.end - i));
-            i = spec.end;
+            Conversion conv = ReadConversion(format, i);
+            conversions.push_back(format.substr(i, conv.end - i));
+            i = conv.end;
         }
     }
     return conversions;
@@ -131,15 +131,15 @@ std::wstring FormatTextV(const std::wstring& format, va_list arguments) {
             i += 2;
             continue;
         }
-        Spec spec = ReadSpec(format, i);
-        if (!spec.valid) {
-            out.append(format, i, spec.end - i);
-        } else if (spec.conversion == L's') {
-            FormatString(out, spec, va_arg(arguments, const wchar_t*));
+        Conversion conv = ReadConversion(format, i);
+        if (!conv.valid) {
+            out.append(format, i, conv.end - i);
+        } else if (conv.conversion == L's') {
+            FormatString(out, conv, va_arg(arguments, const wchar_t*));
         } else {
-            FormatInteger(out, spec, va_arg(arguments, int));
+            FormatInteger(out, conv, va_arg(arguments, int));
         }
-        i = spec.end;
+        i = conv.end;
     }
     return out;
 }

@@ -19,7 +19,7 @@ std::wstring FormatTranslated(const wchar_t* englishFormat, ...);
 std::wstring FormatText(const wchar_t* format, ...);
 std::wstring FormatTextV(const std::wstring& format, va_list arguments);
 
-// The conversion specifications of a format in order, each as written ("%.01i"); "%%" is not one.
+// The conversion conversions of a format in order, each as written ("%.01i"); "%%" is not one.
 std::vector<std::wstring> ConversionsOf(const std::wstring& format);
 
 } // namespace qm

@@ -24,17 +24,17 @@ TEST(FormatText, FormatsTheProgramsOwnFormats) {
     EXPECT_EQ(FormatText(L"100%% %s", L"done"), L"100% done");
 }
 
-// The integer conversions must print what the C library prints for the same specification.
+// The integer conversions must print what the C library prints for the same conversion.
 TEST(FormatText, IntegersMatchTheCLibrary) {
-    const std::vector<std::wstring> specs = {L"%i",     L"%d",   L"%.01i",  L"%.0i",  L"%.5d",  L"%5i",
+    const std::vector<std::wstring> conversions = {L"%i",     L"%d",   L"%.01i",  L"%.0i",  L"%.5d",  L"%5i",
                                              L"%-5i|",  L"%05i", L"%+i",    L"% i",   L"%+05d", L"%-+8.3i|",
                                              L"%08.3i", L"% 7d", L"%0-6i|", L"%.12i", L"%1i"};
     const std::vector<int> values = {0, 1, -1, 7, 40, 100, -123, 99999, INT_MAX, INT_MIN};
-    for (const std::wstring& spec : specs) {
+    for (const std::wstring& conversion : conversions) {
         for (int value : values) {
             wchar_t expected[64] = {};
-            ASSERT_GT(std::swprintf(expected, 64, spec.c_str(), value), -1);
-            EXPECT_EQ(FormatText(spec.c_str(), value), expected) << spec << " " << value;
+            ASSERT_GT(std::swprintf(expected, 64, conversion.c_str(), value), -1);
+            EXPECT_EQ(FormatText(conversion.c_str(), value), expected) << conversion << " " << value;
         }
     }
 }

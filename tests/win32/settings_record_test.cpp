@@ -96,8 +96,9 @@ TEST_F(SettingsRecord, AbsentOrEmptyKeyGivesTheDefaultTableAndSavingWritesEveryR
         const int32_t value = absent.Get(rule.name).AsInteger();
         EXPECT_GE(value, slowest.*rule.row) << std::wstring(rule.name);
         EXPECT_LE(value, fastest.*rule.row) << std::wstring(rule.name);
-        if (before.*rule.row == after.*rule.row)
+        if (before.*rule.row == after.*rule.row) {
             EXPECT_EQ(value, before.*rule.row) << std::wstring(rule.name);
+        }
     }
     EXPECT_EQ(slowest.highQualityTextures, fastest.highQualityTextures); // no processor in that rule
 
