@@ -28,7 +28,7 @@ target_include_directories(qm_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 add_executable(qm_scr WIN32 ${CMAKE_SOURCE_DIR}/src/launcher/main.cpp $<TARGET_OBJECTS:qm_resources>)
 set_target_properties(qm_scr PROPERTIES OUTPUT_NAME "${QM_PRODUCT_NAME}" SUFFIX ".scr")
 target_compile_options(qm_scr PRIVATE ${QM_WARNINGS})
-target_link_options(qm_scr PRIVATE -municode)
+target_link_options(qm_scr PRIVATE -municode -s) # shipped stripped
 target_link_libraries(qm_scr PRIVATE qm_core)
 set(QM_SCR_FILE "$<TARGET_FILE:qm_scr>")
 
