@@ -28,11 +28,6 @@ std::function<HRESULT(ID3D11Device**)>& Direct3D11FactorySeam() {
     return factory;
 }
 
-template <typename Function> Function ExportOf(const UniqueModule& module, const char* name) {
-    if (!module) return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module.get(), name)));
-}
-
 // Working storage of one adapter: fixed tables on the stack, nothing allocated per mode.
 struct FormatEntry {
     D3DFORMAT format = D3DFMT_UNKNOWN;

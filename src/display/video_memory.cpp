@@ -97,8 +97,7 @@ void SetProxyBlanket(IUnknown* proxy) {
     if (!ole) return;
     using CoSetProxyBlanketFn =
         HRESULT(WINAPI*)(IUnknown*, DWORD, DWORD, OLECHAR*, DWORD, DWORD, void*, DWORD);
-    auto setBlanket = reinterpret_cast<CoSetProxyBlanketFn>(
-        reinterpret_cast<void*>(::GetProcAddress(ole.get(), "CoSetProxyBlanket")));
+    auto setBlanket = ExportOf<CoSetProxyBlanketFn>(ole, "CoSetProxyBlanket");
     if (setBlanket)
         setBlanket(proxy, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
                    RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
@@ -144,8 +143,8 @@ HRESULT FindDisplayDeviceId(HMONITOR monitor, wchar_t* deviceId, size_t length) 
     deviceId[0] = L'\0';
     UniqueModule ddraw = LoadSystemLibrary(L"ddraw.dll");
     if (!ddraw) return E_FAIL;
-    auto enumerate = reinterpret_cast<HRESULT(WINAPI*)(LPDDENUMCALLBACKEXA, LPVOID, DWORD)>(
-        reinterpret_cast<void*>(::GetProcAddress(ddraw.get(), "DirectDrawEnumerateExA")));
+    auto enumerate =
+        ExportOf<HRESULT(WINAPI*)(LPDDENUMCALLBACKEXA, LPVOID, DWORD)>(ddraw, "DirectDrawEnumerateExA");
     DriverSearch search;
     search.monitor = monitor;
     if (enumerate) enumerate(MatchDriverByMonitor, &search, kAttachedSecondaryDevices);
@@ -202,8 +201,7 @@ HRESULT QueryAdapterRamByDeviceId(HMONITOR monitor, uint32_t* bytes) {
 uint32_t QueryDirectDrawVideoMemory() {
     UniqueModule ddraw = LoadSystemLibrary(L"DDRAW.DLL");
     if (!ddraw) return 0;
-    auto create = reinterpret_cast<HRESULT(WINAPI*)(GUID*, LPVOID*, REFIID, IUnknown*)>(
-        reinterpret_cast<void*>(::GetProcAddress(ddraw.get(), "DirectDrawCreateEx")));
+    auto create = ExportOf<HRESULT(WINAPI*)(GUID*, LPVOID*, REFIID, IUnknown*)>(ddraw, "DirectDrawCreateEx");
     if (!create) return 0;
     ComPtr<IDirectDraw7> directDraw;
     if (FAILED(create(nullptr, directDraw.put_void(), kIidDirectDraw7, nullptr)) || !directDraw) return 0;

@@ -1,5 +1,6 @@
 #include "settings/registry.h"
 
+#include "platform/system_library.h"
 #include "platform/unique_handle.h"
 
 #include <vector>
@@ -8,17 +9,14 @@ namespace qm {
 
 bool IsRunningUnderWow64() {
     HMODULE kernel = ::GetModuleHandleW(L"kernel32");
-    if (!kernel) return false;
     using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
-    auto getNativeSystemInfo = reinterpret_cast<GetNativeSystemInfoFn>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel, "GetNativeSystemInfo")));
+    auto getNativeSystemInfo = ExportOf<GetNativeSystemInfoFn>(kernel, "GetNativeSystemInfo");
     if (!getNativeSystemInfo) return false;
     SYSTEM_INFO info{};
     getNativeSystemInfo(&info);
 
     using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    auto isWow64Process = reinterpret_cast<IsWow64ProcessFn>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel, "IsWow64Process")));
+    auto isWow64Process = ExportOf<IsWow64ProcessFn>(kernel, "IsWow64Process");
     BOOL wow64 = FALSE;
     return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 }
