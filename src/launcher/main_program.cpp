@@ -2,6 +2,7 @@
 
 #include "launcher/modes.h"
 #include "localisation/string_table.h"
+#include "platform/file_system.h"
 #include "platform/unique_handle.h"
 #include "settings/product.h"
 #include "settings/registry.h"
@@ -29,10 +30,6 @@ std::wstring ReadAppPath() {
 std::wstring ReadInstallLocation(const wchar_t* packageSubkey, bool use64BitView) {
     return ReadMachineText(std::wstring(kUninstallKeyPrefix) + packageSubkey, L"InstallLocation",
                            use64BitView);
-}
-
-bool PathExists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void ShowError(const wchar_t* text) {

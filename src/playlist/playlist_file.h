@@ -84,10 +84,7 @@ AddPlaylistPath(const std::wstring& path, const PathExistsFn& exists,
 #ifdef _WIN32
 namespace qm {
 
-// GetFileAttributesW succeeds (a directory counts). A name holding a NUL character names nothing.
-bool PlaylistPathExists(const std::wstring& path);
-
-// ParsePlaylistText with the file-system existence test.
+// ParsePlaylistText with the file-system existence test (PathExists: a directory counts).
 void ParsePlaylistText(const std::wstring& baseDirectory, const std::wstring& text,
                        std::vector<std::wstring>& entries);
 

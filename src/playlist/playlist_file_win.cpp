@@ -1,5 +1,6 @@
 #include "playlist/playlist_file.h"
 
+#include "platform/file_system.h"
 #include "platform/unique_handle.h"
 
 #include <windows.h>
@@ -27,25 +28,20 @@ bool ReadFileInto(const std::wstring& path, PlaylistFileDecoder& decoder) {
 
 } // namespace
 
-bool PlaylistPathExists(const std::wstring& path) {
-    if (path.empty() || path.find(L'\0') != std::wstring::npos) return false;
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 void ParsePlaylistText(const std::wstring& baseDirectory, const std::wstring& text,
                        std::vector<std::wstring>& entries) {
-    ParsePlaylistText(baseDirectory, text, entries, &PlaylistPathExists);
+    ParsePlaylistText(baseDirectory, text, entries, &PathExists);
 }
 
 void ReadPlaylistFile(const std::wstring& path, std::vector<std::wstring>& entries) {
     PlaylistFileDecoder decoder;
     if (!ReadFileInto(path, decoder)) return;
     decoder.Finish();
-    ParsePlaylistText(PlaylistBaseDirectory(path), decoder.text(), entries, &PlaylistPathExists);
+    ParsePlaylistText(PlaylistBaseDirectory(path), decoder.text(), entries, &PathExists);
 }
 
 std::vector<std::wstring> AddPlaylistPath(const std::wstring& path) {
-    return AddPlaylistPath(path, &PlaylistPathExists, &ReadFileInto);
+    return AddPlaylistPath(path, &PathExists, &ReadFileInto);
 }
 
 } // namespace qm

@@ -4,6 +4,7 @@
 
 #include "localisation/string_table.h"
 #include "playlist/open_file_names.h"
+#include "platform/file_system.h"
 #include "playlist/playlist_file.h"
 #include "settings/node.h"
 #include "settings/product.h"
@@ -538,7 +539,7 @@ TEST_F(PlaylistEditor, HugeBinaryAndUnendedPlaylistsAndLongestPaths) {
     EXPECT_LT(bad, 20.0);
     const Entries after = InStep();
     for (std::size_t i = 0; i < after.size(); ++i)
-        EXPECT_TRUE(PlaylistPathExists(after[i])) << after[i];
+        EXPECT_TRUE(PathExists(after[i])) << after[i];
     std::printf("30 MB unended + 8 MB binary .m3u: %.3f s\n", bad);
 
     // A path of the longest plain length, chosen, stored and opened again.

@@ -1,4 +1,5 @@
 // Reading .m3u files and the existence test with real files under a scratch folder.
+#include "platform/file_system.h"
 #include "playlist/playlist_file.h"
 
 #include "test_support.h"
@@ -117,13 +118,13 @@ TEST_F(PlaylistFiles, AddPlaylistPathExpandsOnlyLowerCaseM3u) {
 }
 
 TEST_F(PlaylistFiles, ExistenceTest) {
-    EXPECT_TRUE(PlaylistPathExists(lists_ / L"Music\\a.mp3"));
-    EXPECT_TRUE(PlaylistPathExists(lists_ / L"Music"));
-    EXPECT_TRUE(PlaylistPathExists(lists_ / L"Music\\"));
-    EXPECT_FALSE(PlaylistPathExists(lists_ / L"Music\\b.mp3"));
-    EXPECT_FALSE(PlaylistPathExists(L""));
-    EXPECT_FALSE(PlaylistPathExists(std::wstring(lists_ / L"Music\\a.mp3") + std::wstring(1, L'\0') + L"x"));
-    EXPECT_FALSE(PlaylistPathExists(lists_ / L"Music\\a.mp3\r"));
+    EXPECT_TRUE(PathExists(lists_ / L"Music\\a.mp3"));
+    EXPECT_TRUE(PathExists(lists_ / L"Music"));
+    EXPECT_TRUE(PathExists(lists_ / L"Music\\"));
+    EXPECT_FALSE(PathExists(lists_ / L"Music\\b.mp3"));
+    EXPECT_FALSE(PathExists(L""));
+    EXPECT_FALSE(PathExists(std::wstring(lists_ / L"Music\\a.mp3") + std::wstring(1, L'\0') + L"x"));
+    EXPECT_FALSE(PathExists(lists_ / L"Music\\a.mp3\r"));
 
     Entries entries;
     ParsePlaylistText(L"", lists_ / L"Music\\a.mp3\r\n" + lists_ / L"Music\\a.mp3\n", entries);
@@ -172,7 +173,7 @@ TEST_F(PlaylistFiles, HugeBinaryOrUnendedFilesEndQuickly) {
     start = Clock::now();
     // Random lines can still name something: " " or "." is the playlist's own folder.
     for (const auto& entry : Read(List(binary, L"binary.m3u"))) {
-        EXPECT_TRUE(PlaylistPathExists(entry));
+        EXPECT_TRUE(PathExists(entry));
         EXPECT_EQ(entry.find(L'\0'), std::wstring::npos);
     }
     const auto binarySeconds = std::chrono::duration<double>(Clock::now() - start).count();
