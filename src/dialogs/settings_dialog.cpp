@@ -42,6 +42,7 @@ LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&
     EnumerateDisplays(displays_, settings_, [this](const D3DCAPS9& caps, DWORD behavior, D3DFORMAT format) {
         return ConfirmDevice(caps, behavior, format);
     }); // the same pass reads adapter 0's capabilities, which decide the "Multi-monitor" entry
+    antialiasingLevels_ = ProbeAntialiasingLevels();
     LoadSettings(settings_);
     LoadControls();
 
@@ -61,32 +62,23 @@ void CSettingsDlg::LoadControls() {
     ctl::SetCheck(highQualityTextures_, Setting("HighQualityTextures") != 0);
     ctl::SetCheck(runAtStartup_, RunEntryMatchesAutostart());
 
-    const bool music = Setting("DisableMusic") == 0;
-    const bool playlist = Setting("UsePlaylist") != 0;
-    ctl::SetCheck(enableMusic_, music);
-    ctl::SetCheck(playMyMusic_, playlist);
+    ctl::SetCheck(enableMusic_, Setting("DisableMusic") == 0);
+    ctl::SetCheck(playMyMusic_, Setting("UsePlaylist") != 0);
     ctl::TrackbarSetRange(musicVolume_, 0, 100);
     ctl::TrackbarSetPos(musicVolume_, Setting("MusicVolumePercentage"));
     ShowMusicVolume(Setting("MusicVolumePercentage"));
-    ctl::Enable(musicVolume_, music);
-    ctl::Enable(musicLabel_, music);
-    ctl::Enable(playMyMusic_, music);
-    ctl::Enable(editPlaylist_, music && playlist);
+    EnableMusicControls();
 
-    const bool sound = Setting("DisableSound") == 0;
-    ctl::SetCheck(enableSounds_, sound);
+    ctl::SetCheck(enableSounds_, Setting("DisableSound") == 0);
     ctl::TrackbarSetRange(soundsVolume_, 0, 100);
     ctl::TrackbarSetPos(soundsVolume_, Setting("SoundsVolumePercentage"));
     ShowSoundsVolume(Setting("SoundsVolumePercentage"));
-    ctl::Enable(soundsVolume_, sound);
-    ctl::Enable(soundsLabel_, sound);
+    EnableSoundControls();
 
     ctl::SetCheck(highQualityGraphics_, Setting("HighQualityGraphics") != 0);
-    const bool antialiasing = Setting("Antialiasing") != 0;
-    ctl::SetCheck(antialiasing_, antialiasing);
+    ctl::SetCheck(antialiasing_, Setting("Antialiasing") != 0);
     FillAntialiasingList();
-    ctl::Enable(antialiasingLabel_, antialiasing);
-    ctl::Enable(antialiasingList_, antialiasing);
+    EnableAntialiasingControls();
 
     FillMonitorList();
 }
@@ -94,7 +86,7 @@ void CSettingsDlg::LoadControls() {
 void CSettingsDlg::FillAntialiasingList() {
     const int32_t stored = Setting("Antialiasing");
     ctl::ComboReset(antialiasingList_);
-    for (int count : ProbeAntialiasingLevels()) {
+    for (int count : antialiasingLevels_) {
         int index = ctl::ComboAdd(antialiasingList_, std::to_wstring(count) + L"x");
         ctl::ComboSetData(antialiasingList_, index, count);
     }
@@ -165,29 +157,40 @@ LRESULT CSettingsDlg::OnTrackbarMoved(UINT, WPARAM, LPARAM lParam, BOOL& handled
     return 0;
 }
 
-LRESULT CSettingsDlg::OnEnableMusic(WORD, WORD, HWND, BOOL&) {
+void CSettingsDlg::EnableMusicControls() {
     const bool music = ctl::GetCheck(enableMusic_) != 0;
-    const bool playlist = ctl::GetCheck(playMyMusic_) != 0;
     ctl::Enable(musicVolume_, music);
     ctl::Enable(musicLabel_, music);
     ctl::Enable(playMyMusic_, music);
-    ctl::Enable(editPlaylist_, music && playlist);
-    Notify(kLiveMusicEnabled, music ? 1 : 0);
+    ctl::Enable(editPlaylist_, music && ctl::GetCheck(playMyMusic_) != 0);
+}
+
+void CSettingsDlg::EnableSoundControls() {
+    const bool sound = ctl::GetCheck(enableSounds_) != 0;
+    ctl::Enable(soundsVolume_, sound);
+    ctl::Enable(soundsLabel_, sound);
+}
+
+void CSettingsDlg::EnableAntialiasingControls() {
+    const bool on = ctl::GetCheck(antialiasing_) != 0;
+    ctl::Enable(antialiasingLabel_, on);
+    ctl::Enable(antialiasingList_, on);
+}
+
+LRESULT CSettingsDlg::OnEnableMusic(WORD, WORD, HWND, BOOL&) {
+    EnableMusicControls();
+    Notify(kLiveMusicEnabled, ctl::GetCheck(enableMusic_));
     return 0;
 }
 
 LRESULT CSettingsDlg::OnEnableSounds(WORD, WORD, HWND, BOOL&) {
-    const bool sound = ctl::GetCheck(enableSounds_) != 0;
-    ctl::Enable(soundsVolume_, sound);
-    ctl::Enable(soundsLabel_, sound);
-    Notify(kLiveSoundsEnabled, sound ? 1 : 0);
+    EnableSoundControls();
+    Notify(kLiveSoundsEnabled, ctl::GetCheck(enableSounds_));
     return 0;
 }
 
 LRESULT CSettingsDlg::OnAntialiasing(WORD, WORD, HWND, BOOL&) {
-    const bool on = ctl::GetCheck(antialiasing_) != 0;
-    ctl::Enable(antialiasingList_, on);
-    ctl::Enable(antialiasingLabel_, on);
+    EnableAntialiasingControls();
     Notify(kLiveAntialiasing, AntialiasingValue());
     return 0;
 }

@@ -4,6 +4,8 @@
 
 #include "dialogs/settings_dialog_base.h"
 
+#include <vector>
+
 namespace qm {
 
 // Live setting codes understood by the animated wallpaper.
@@ -53,6 +55,10 @@ class CSettingsDlg : public CSettingsDlgBase {
     // count) when the list offers none.
     int32_t AntialiasingValue() const;
     void FillAntialiasingList();
+    // Enabled states that follow check boxes, the same at load and on a click.
+    void EnableMusicControls();
+    void EnableSoundControls();
+    void EnableAntialiasingControls();
     void ShowMusicVolume(int percent);
     void ShowSoundsVolume(int percent);
 
@@ -67,6 +73,10 @@ class CSettingsDlg : public CSettingsDlgBase {
     LRESULT OnHighQualityGraphics(WORD, WORD, HWND, BOOL&);
     LRESULT OnHighQualityTextures(WORD, WORD, HWND, BOOL&);
     LRESULT OnVideoModeChanged(WORD, WORD, HWND, BOOL&);
+
+    // The supported sample counts, asked once per dialog: the hardware does not change while it is open,
+    // and each probe creates a Direct3D 11 device.
+    std::vector<int> antialiasingLevels_;
 };
 
 } // namespace qm

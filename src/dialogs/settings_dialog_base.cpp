@@ -82,10 +82,8 @@ LRESULT CSettingsDlgBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
     return 0;
 }
 
-LRESULT CSettingsDlgBase::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
-    RevertPreview();
-    EndDialog(0);
-    return 0;
+LRESULT CSettingsDlgBase::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
+    return OnCancel(BN_CLICKED, IDCANCEL, nullptr, handled);
 }
 
 LRESULT CSettingsDlgBase::OnOk(WORD, WORD, HWND, BOOL&) {
