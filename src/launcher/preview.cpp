@@ -3,6 +3,7 @@
 #include "launcher/modes.h"
 #include "platform/app_module.h"
 #include "platform/message_loop.h"
+#include "platform/resources.h"
 #include "platform/unique_handle.h"
 #include "resource.h"
 
@@ -13,24 +14,16 @@
 namespace qm {
 
 HRESULT CPreviewWnd::LoadPicture(int resourceId) {
-    HMODULE module = Module().instance();
-    HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(resourceId), L"JPEGFILE");
-    if (!info) return E_FAIL;
-    HGLOBAL resource = ::LoadResource(module, info);
-    if (!resource) return E_FAIL;
-
-    const DWORD size = ::SizeofResource(module, info);
+    const std::string_view bytes =
+        ResourceBytes(Module().instance(), MAKEINTRESOURCEW(resourceId), L"JPEGFILE");
+    if (bytes.empty()) return E_FAIL;
+    const auto size = static_cast<DWORD>(bytes.size());
     UniqueGlobalMemory memory(::GlobalAlloc(GMEM_MOVEABLE, size));
     if (!memory) return E_FAIL;
-    const void* bytes = ::LockResource(resource);
     void* target = ::GlobalLock(memory.get());
-    if (!bytes || !target) {
-        if (target) ::GlobalUnlock(memory.get());
-        return E_FAIL;
-    }
-    std::memcpy(target, bytes, size);
+    if (!target) return E_FAIL;
+    std::memcpy(target, bytes.data(), size);
     ::GlobalUnlock(memory.get());
-    ::FreeResource(resource);
 
     ComPtr<IStream> stream;
     HRESULT hr = ::CreateStreamOnHGlobal(memory.get(), TRUE, stream.put());

@@ -3,6 +3,7 @@
 #include "localisation/string_table.h"
 
 #include "platform/app_module.h"
+#include "platform/resources.h"
 
 #include "pugixml.hpp"
 
@@ -35,17 +36,10 @@ bool StringTable::Load(const std::string& fileName, int resourceId) {
         }
     }
 
-    HMODULE module = Module().instance();
-    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(resourceId), RT_RCDATA);
-    if (!found) return false;
-    HGLOBAL loaded = ::LoadResource(module, found);
-    if (!loaded) return false;
-    const void* bytes = ::LockResource(loaded);
-    DWORD size = ::SizeofResource(module, found);
+    const std::string_view bytes =
+        ResourceBytes(Module().instance(), MAKEINTRESOURCEW(resourceId), RT_RCDATA);
     // The resource ends with CR LF; the final line feed is left out of the parse.
-    bool ok = bytes && size > 0 && LoadFromMemory(bytes, size - 1);
-    ::FreeResource(loaded);
-    return ok;
+    return !bytes.empty() && LoadFromMemory(bytes.data(), bytes.size() - 1);
 }
 
 void StringTable::TranslateWindow(HWND window) const {
