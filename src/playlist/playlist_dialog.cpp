@@ -29,6 +29,23 @@ BOOL SystemOpenFileDialog(OPENFILENAMEW* request) {
 
 CPlaylistDlg::OpenFileDialogFn g_openFileDialog = &SystemOpenFileDialog;
 
+// Rows added or removed by the thousand would each repaint the list: hold the painting, then repaint once.
+class RedrawSuspended {
+  public:
+    explicit RedrawSuspended(HWND listView) : listView_(listView) {
+        ctl::Send(listView_, WM_SETREDRAW, FALSE);
+    }
+    ~RedrawSuspended() {
+        ctl::Send(listView_, WM_SETREDRAW, TRUE);
+        if (listView_) ::InvalidateRect(listView_, nullptr, TRUE);
+    }
+    RedrawSuspended(const RedrawSuspended&) = delete;
+    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+
+  private:
+    HWND listView_;
+};
+
 // The column is wide enough for long paths; the header itself is hidden by the list view's style.
 std::wstring ColumnText() {
     return L"FileName" + std::wstring(98, L' ');
@@ -60,13 +77,10 @@ void CPlaylistDlg::AddRow(const std::wstring& path) {
 
 void CPlaylistDlg::AddRows(const std::vector<std::wstring>& paths) {
     if (paths.empty()) return;
-    // A playlist can bring thousands of rows: repainting after each one would take minutes.
-    ctl::Send(listView_, WM_SETREDRAW, FALSE);
+    RedrawSuspended quiet(listView_);
     ctl::Send(listView_, LVM_SETITEMCOUNT, entries_.size() + paths.size(), LVSICF_NOINVALIDATEALL);
     for (const auto& path : paths)
         AddRow(path);
-    ctl::Send(listView_, WM_SETREDRAW, TRUE);
-    if (listView_) ::InvalidateRect(listView_, nullptr, TRUE);
 }
 
 LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
@@ -132,7 +146,7 @@ LRESULT CPlaylistDlg::OnAddFiles(WORD, WORD, HWND, BOOL&) {
 
 LRESULT CPlaylistDlg::OnRemoveFiles(WORD, WORD, HWND, BOOL&) {
     if (ctl::Send(listView_, LVM_GETSELECTEDCOUNT) == 0) return 0;
-    ctl::Send(listView_, WM_SETREDRAW, FALSE);
+    RedrawSuspended quiet(listView_);
     for (int i = 0; i < static_cast<int>(ctl::Send(listView_, LVM_GETITEMCOUNT));) {
         LVITEMW item{};
         item.mask = LVIF_STATE;
@@ -150,8 +164,6 @@ LRESULT CPlaylistDlg::OnRemoveFiles(WORD, WORD, HWND, BOOL&) {
         }
         if (static_cast<std::size_t>(i) < entries_.size()) entries_.erase(entries_.begin() + i);
     }
-    ctl::Send(listView_, WM_SETREDRAW, TRUE);
-    if (listView_) ::InvalidateRect(listView_, nullptr, TRUE);
     return 0;
 }
 
