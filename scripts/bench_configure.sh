@@ -8,10 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build/windows}")
 runs=${2:-5}
 cd "$root"
-[ -f "$build/CMakeCache.txt" ] || cmake --preset windows -B "$build" >/dev/null
-cmake --build "$build" --target qm_scr qm_empty_dialog qm_configure_bench >/dev/null
+source "$root/scripts/common.sh"
+build_windows_targets "$build" qm_scr qm_empty_dialog qm_configure_bench
 "$root/scripts/wine-env.sh" start "$build"
-winpath() { echo "Z:$(echo "$1" | sed 's#/#\\#g')"; }
 bench="$build/tools/configure_bench/qm_configure_bench.exe"
 scr=$(winpath "$build/Quillmere - Taveny 3D Screensaver.scr")
 empty=$(winpath "$build/tools/configure_bench/qm_empty_dialog.exe")

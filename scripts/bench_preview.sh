@@ -8,13 +8,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build/windows}")
 rounds=${2:-15}
 
-if [ ! -f "$build/build.ninja" ]; then cmake --preset windows -B "$build" >/dev/null; fi
-cmake --build "$build" --target qm_scr qm_preview_host qm_solid_preview >/dev/null
+source "$root/scripts/common.sh"
+build_windows_targets "$build" qm_scr qm_preview_host qm_solid_preview
 
 "$root/scripts/wine-env.sh" start "$build"
 trap '"$root/scripts/wine-env.sh" stop "$build"' EXIT
 
-winpath() { echo "Z:$(echo "$1" | sed 's#/#\\#g')"; }
 host="$build/tools/preview_host/qm_preview_host.exe"
 scr="\"$(winpath "$build/Quillmere - Taveny 3D Screensaver.scr")\" /p"
 solid="\"$(winpath "$build/tools/solid_preview/qm_solid_preview.exe")\" /p"

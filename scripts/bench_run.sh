@@ -7,10 +7,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/windows}
 runs=${2:-15}
-if [ ! -f "$build/CMakeCache.txt" ]; then cmake --preset windows -B "$build" >/dev/null; fi
-cmake --build "$build" --target qm_scr qm_standin qm_bench_run >/dev/null
+source "$root/scripts/common.sh"
+build_windows_targets "$build" qm_scr qm_standin qm_bench_run
 build=$(cd "$build" && pwd)
-winpath() { echo "Z:$(echo "$1" | sed 's#/#\\#g')"; }
 
 "$root/scripts/wine-env.sh" start "$build"
 trap '"$root/scripts/wine-env.sh" stop "$build"' EXIT

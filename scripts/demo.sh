@@ -13,7 +13,7 @@ cmake --build --preset windows
 build="$root/build/windows"
 scr="$build/Quillmere - Taveny 3D Screensaver.scr"
 key='HKLM\Software\Orvanta\Quillmere - Taveny 3D Screensaver'
-winpath() { echo "Z:$(echo "$1" | sed 's#/#\\#g')"; }
+source "$root/scripts/common.sh"
 
 had_display=${DISPLAY:-}
 "$root/scripts/wine-env.sh" start "$build"

@@ -6,8 +6,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/windows}
-if [ ! -f "$build/CMakeCache.txt" ]; then cmake --preset windows -B "$build" >/dev/null; fi
-cmake --build "$build" --target qm_standin >/dev/null
+source "$root/scripts/common.sh"
+build_windows_targets "$build" qm_standin
 build=$(cd "$build" && pwd)
 "$root/scripts/wine-env.sh" start "$build"
 

@@ -10,15 +10,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build/windows}")
 out=$(realpath -m "${2:-$build/screenshots/preview.png}")
 
-if [ ! -f "$build/build.ninja" ]; then cmake --preset windows -B "$build" >/dev/null; fi
-cmake --build "$build" --target qm_preview_host >/dev/null
+source "$root/scripts/common.sh"
+build_windows_targets "$build" qm_preview_host
 
 had_display=${DISPLAY:-}
 "$root/scripts/wine-env.sh" start "$build"
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 [ -n "$had_display" ] || export DISPLAY=$(cat "$WINEPREFIX.display")
 
-winpath() { echo "Z:$(echo "$1" | sed 's#/#\\#g')"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "$had_display" ] || "$root/scripts/wine-env.sh" stop "$build"' EXIT
 mkdir -p "$(dirname "$out")"
