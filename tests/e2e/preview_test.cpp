@@ -1,5 +1,6 @@
 // The built screensaver file in preview mode, hosted by a window of this process as the Display control
 // panel hosts it. Only the life cycle can be watched from here: the child's pixels stay in its process.
+#include "preview_host.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -19,46 +20,6 @@ std::wstring Decimal(HWND window) {
     return std::to_wstring(reinterpret_cast<INT_PTR>(window));
 }
 
-// A pumping top-level window of this process whose client area is exactly width x height.
-class Host {
-  public:
-    Host(int width, int height) {
-        static ATOM atom = RegisterHostClass();
-        window_ = ::CreateWindowExW(0, MAKEINTATOM(atom), L"preview host", WS_POPUP | WS_VISIBLE, 10, 10,
-                                    width, height, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        PumpMessages(20);
-    }
-    ~Host() { Destroy(); }
-    HWND get() const { return window_; }
-    void Destroy() {
-        if (::IsWindow(window_)) ::DestroyWindow(window_);
-    }
-    // The preview window the screensaver placed inside, once it is there and shown (a window is found while
-    // it is still being created, before it takes its visible style).
-    HWND WaitForChild(DWORD timeoutMs = 15000) const {
-        HWND child = nullptr;
-        PollUntil(
-            [&] {
-                child = ::GetWindow(window_, GW_CHILD);
-                return child && (::GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE);
-            },
-            timeoutMs, 5);
-        return child && (::GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) ? child : nullptr;
-    }
-
-  private:
-    static ATOM RegisterHostClass() {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = ::DefWindowProcW;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
-        wc.lpszClassName = L"QmPreviewE2eHost";
-        return ::RegisterClassExW(&wc);
-    }
-    HWND window_ = nullptr;
-};
-
 RECT RectInHost(HWND child, HWND host) {
     RECT rect{};
     ::GetWindowRect(child, &rect);
@@ -67,7 +28,7 @@ RECT RectInHost(HWND child, HWND host) {
 }
 
 // Destroys the host and waits, pumping, for the screensaver to end; returns the milliseconds it took.
-ULONGLONG DestroyHostAndWait(Host& host, ChildProcess& scr) {
+ULONGLONG DestroyHostAndWait(PreviewHost& host, ChildProcess& scr) {
     const ULONGLONG start = ::GetTickCount64();
     host.Destroy();
     EXPECT_TRUE(PollUntil([&] { return !scr.Running(); }, 10000, 5)) << "still running after its host went";
@@ -79,7 +40,7 @@ TEST(PreviewMode, ChildCoversTheHostClientAreaAndEndsWithTheHost) {
     // that the switch also takes.
     for (const wchar_t* form : {L"/p ", L"/P ", L"/p:"}) {
         SCOPED_TRACE(testing::Message() << "switch " << std::string(form, form + wcslen(form)));
-        Host host(152, 112);
+        PreviewHost host(152, 112);
         ChildProcess scr = ChildProcess::Start(ScrCommand(form + Decimal(host.get())));
         ASSERT_TRUE(scr.started());
         HWND child = host.WaitForChild();
@@ -104,7 +65,7 @@ TEST(PreviewMode, ChildCoversTheHostClientAreaAndEndsWithTheHost) {
 }
 
 TEST(PreviewMode, EmptyHostGivesAnInvisibleChildAndTheProcessWaitsForTheHost) {
-    Host host(0, 0);
+    PreviewHost host(0, 0);
     RECT client{1, 1, 1, 1};
     ::GetClientRect(host.get(), &client);
     ASSERT_TRUE(::IsRectEmpty(&client));
@@ -150,7 +111,7 @@ TEST(PreviewMode, HostThatIsNoWindowOrNoHostEndsAtOnceShowingNothing) {
 }
 
 TEST(PreviewMode, MouseOverThePreviewChangesNothing) {
-    Host host(160, 120);
+    PreviewHost host(160, 120);
     ChildProcess scr = ChildProcess::Start(ScrCommand(L"/p " + Decimal(host.get())));
     ASSERT_TRUE(scr.started());
     HWND child = host.WaitForChild();

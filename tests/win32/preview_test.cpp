@@ -4,6 +4,7 @@
 #include "launcher/preview.h"
 #include "platform/app_module.h"
 #include "resource.h"
+#include "preview_host.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -111,42 +112,6 @@ Image DecodeResourcePicture() {
     return image;
 }
 
-// A plain top-level window whose client area is exactly width x height, painted black so that the
-// preview's own background and picture can be told from it.
-class Host {
-  public:
-    Host(int width, int height) {
-        static ATOM atom = RegisterHostClass();
-        window_ = ::CreateWindowExW(0, MAKEINTATOM(atom), L"host", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                                    nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        PumpMessages(20);
-    }
-    ~Host() {
-        if (::IsWindow(window_)) ::DestroyWindow(window_);
-        DrainQuit();
-    }
-    HWND get() const { return window_; }
-
-    // A child that a test destroys posts WM_QUIT; take it so that it does not end the next test's loop.
-    static void DrainQuit() {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
-    }
-
-  private:
-    static ATOM RegisterHostClass() {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = ::DefWindowProcW;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
-        wc.lpszClassName = L"QmPreviewTestHost";
-        return ::RegisterClassExW(&wc);
-    }
-    HWND window_ = nullptr;
-};
-
 class Preview : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr))); }
@@ -201,7 +166,7 @@ void CALLBACK EndRunAnyway(HWND, UINT, UINT_PTR id, DWORD) {
 
 // Runs the preview mode in a host of this size; the loop ends when the observer destroys the host.
 RunObservation RunPreviewIn(int width, int height) {
-    Host host(width, height);
+    PreviewHost host(width, height);
     g_run = RunObservation{};
     g_run.host = host.get();
     ::SetTimer(nullptr, 0, 300, &ObserveAndCloseHost);
@@ -305,7 +270,7 @@ TEST_F(Preview, OtherSizesStretchThePictureInEachDirectionOnItsOwn) {
 }
 
 TEST_F(Preview, MissingPictureLeavesTheClassBackground) {
-    Host host(120, 80);
+    PreviewHost host(120, 80);
     qm::CPreviewWnd preview;
     RECT rect{0, 0, 120, 80};
     ASSERT_NE(preview.Create(host.get(), rect, L"", WS_CHILD | WS_VISIBLE), nullptr);
