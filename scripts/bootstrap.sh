@@ -59,6 +59,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   }
 fi
 
+bash "$here/scripts/ensure-i386.sh"
+
 if [ $have_pugixml -eq 0 ]; then
   mkdir -p "$third"
   (cd "$third" && apt-get source -q --download-only pugixml >/dev/null 2>&1 || apt-get source -q --download-only pugixml)
