@@ -2,6 +2,7 @@
 
 #include "dialogs/product_web_page.h"
 #include "launcher/wallpaper.h"
+#include "localisation/error_box.h"
 #include "localisation/language.h"
 #include "localisation/string_table.h"
 #include "platform/controls.h"
@@ -88,7 +89,7 @@ LRESULT CSettingsDlgBase::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
 
 LRESULT CSettingsDlgBase::OnOk(WORD, WORD, HWND, BOOL&) {
     StoreControls();
-    SaveSettings(settings_, m_hWnd);
+    if (!SaveSettings(settings_)) ShowRegistryWriteError(m_hWnd);
     EndDialog(0);
     return 0;
 }

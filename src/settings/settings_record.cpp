@@ -2,7 +2,6 @@
 
 #include "display/video_memory.h"
 #include "launcher/main_program.h"
-#include "localisation/string_table.h"
 #include "settings/product.h"
 #include "settings/registry.h"
 
@@ -56,13 +55,8 @@ void LoadSettings(Node& settings) {
     settings.LoadFromRegistry(HKEY_LOCAL_MACHINE, SettingsKeyPath);
 }
 
-void SaveSettings(Node& settings, HWND owner) {
-    if (settings.SaveToRegistry(HKEY_LOCAL_MACHINE, SettingsKeyPath)) return;
-    const std::wstring text =
-        Translate(L"Error writing to the system registry. Please NOTE: You need to have "
-                  L"sufficient administrative rights to run this program successfully.");
-    const std::wstring caption = Translate(L"Error!");
-    ::MessageBoxW(owner, text.c_str(), caption.c_str(), MB_ICONERROR);
+bool SaveSettings(const Node& settings) {
+    return settings.SaveToRegistry(HKEY_LOCAL_MACHINE, SettingsKeyPath);
 }
 
 bool RunEntryMatchesAutostart() {

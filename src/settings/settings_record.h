@@ -1,5 +1,5 @@
-// The settings record: the defaults, loading the settings key over them, saving it back with the
-// error box, the processor clock estimate, and the user's autostart (Run) entry.
+// The settings record: the defaults, loading the settings key over them, saving it back, the processor
+// clock estimate, and the user's autostart (Run) entry.
 #pragma once
 
 #include "settings/node.h"
@@ -13,8 +13,9 @@ namespace qm {
 void ApplyDefaults(Node& settings);
 // ApplyDefaults, then the settings key over it; a missing or unreadable key leaves the defaults.
 void LoadSettings(Node& settings);
-// Writes the tree into the settings key; on failure shows the registry error box owned by owner.
-void SaveSettings(Node& settings, HWND owner);
+// Writes the tree into the settings key; false when the key or a value could not be written (values
+// written before the failing one stay written).
+bool SaveSettings(const Node& settings);
 // Processor clock in MHz from the time-stamp counter over a 50 ms busy wait; about 0 when no
 // performance counter exists.
 unsigned EstimateCpuMHz();

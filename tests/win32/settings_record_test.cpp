@@ -1,6 +1,7 @@
 // The settings record under Wine: defaults against the settings key, saving with the error box, the
 // autostart entry, and what one defaults application costs.
 #include "display/video_memory.h"
+#include "localisation/error_box.h"
 #include "localisation/string_table.h"
 #include "resource.h"
 #include "settings/product.h"
@@ -102,7 +103,7 @@ TEST_F(SettingsRecord, AbsentOrEmptyKeyGivesTheDefaultTableAndSavingWritesEveryR
     }
     EXPECT_EQ(slowest.highQualityTextures, fastest.highQualityTextures); // no processor in that rule
 
-    qm::SaveSettings(absent, nullptr);
+    EXPECT_TRUE(qm::SaveSettings(absent));
     EXPECT_EQ(StoredSetting(L"MusicVolumePercentage"), L"2: 15");
     for (const auto& [name, value] : kFixedDefaults) {
         auto stored = ReadRawValue(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, name);
@@ -117,7 +118,7 @@ TEST_F(SettingsRecord, AbsentOrEmptyKeyGivesTheDefaultTableAndSavingWritesEveryR
 
     Node empty;
     ASSERT_TRUE(qmtest::SetRawValue(HKEY_LOCAL_MACHINE, L"Software\\Orvanta\\Empty", L"x", L""));
-    qm::SaveSettings(empty, nullptr); // an empty tree writes nothing and fails nothing
+    EXPECT_TRUE(qm::SaveSettings(empty)); // an empty tree writes nothing and fails nothing
     qm::LoadSettings(empty);
     ExpectDefaultTable(empty);
 }
@@ -143,7 +144,7 @@ TEST_F(SettingsRecord, StoredValuesReplaceDefaultsAndUnknownOnesSurvive) {
     EXPECT_FALSE(settings.Has(L"AppPath", ValueKind::String));
 
     settings.Get("SoundsVolumePercentage") = NodeValue(int32_t{55});
-    qm::SaveSettings(settings, nullptr);
+    EXPECT_TRUE(qm::SaveSettings(settings));
     EXPECT_EQ(StoredSetting(L"SoundsVolumePercentage"), L"2: 55");
     EXPECT_EQ(StoredSetting(L"MusicVolumePercentage"), L"2: 40");
     EXPECT_EQ(StoredSetting(L"Language"), L"3: de");
@@ -221,7 +222,8 @@ TEST_F(SettingsRecord, AFailedSaveShowsTheTranslatedErrorBoxAndKeepsEarlierWrite
     ASSERT_NE(owner, nullptr);
     ErrorBoxSeen seen;
     std::thread watcher(WatchForErrorBox, &seen);
-    qm::SaveSettings(settings, owner); // returns when the box is closed
+    EXPECT_FALSE(qm::SaveSettings(settings));
+    qm::ShowRegistryWriteError(owner); // returns when the box is closed
     watcher.join();
     ::DestroyWindow(owner);
     qm::ResetCurrentStringTable();
@@ -283,7 +285,7 @@ TEST(SettingsRecordView, TheSettingsKeyIsTheOneOfThe64BitView) {
     Node settings;
     settings.Get("MusicVolumePercentage") = NodeValue(int32_t{40});
     settings.Get("Nested/Value") = NodeValue(int32_t{1});
-    qm::SaveSettings(settings, nullptr);
+    EXPECT_TRUE(qm::SaveSettings(settings));
     auto wide =
         ReadRawValue(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, L"MusicVolumePercentage", KEY_WOW64_64KEY);
     auto nested = ReadRawValue(HKEY_LOCAL_MACHINE, std::wstring(qm::SettingsKeyPath) + L"\\Nested", L"Value",
