@@ -42,7 +42,7 @@ LRESULT CSettingsDlgBase::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     StringTable& table = MakeCurrentStringTable("", IDR_STRING_TABLE_XML);
     table.SelectLanguage(LanguageFromRegistry());
     table.SelectTextBlock(L"Screensaver Settings Dialog");
-    table.TranslateWindow(m_hWnd);
+    table.TranslateWindow(hwnd_);
 
     monitorList_ = GetDlgItem(IDC_MONITOR_LIST);
     blankScreens_ = GetDlgItem(IDC_BLANK_SCREENS);
@@ -89,7 +89,7 @@ LRESULT CSettingsDlgBase::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
 
 LRESULT CSettingsDlgBase::OnOk(WORD, WORD, HWND, BOOL&) {
     StoreControls();
-    if (!SaveSettings(settings_)) ShowRegistryWriteError(m_hWnd);
+    if (!SaveSettings(settings_)) ShowRegistryWriteError(hwnd_);
     EndDialog(0);
     return 0;
 }

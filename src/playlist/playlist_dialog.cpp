@@ -106,7 +106,7 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
     if (StringTable* table = CurrentStringTable()) {
         table->SelectTextBlock(L"Screensaver Settings Dialog");
-        table->TranslateWindow(m_hWnd);
+        table->TranslateWindow(hwnd_);
     }
 
     // Has() looks without creating: opening the editor must not add entries to the settings.
@@ -124,7 +124,7 @@ LRESULT CPlaylistDlg::OnAddFiles(WORD, WORD, HWND, BOOL&) {
 
     OPENFILENAMEW request{};
     request.lStructSize = sizeof(request);
-    request.hwndOwner = m_hWnd;
+    request.hwndOwner = hwnd_;
     request.lpstrFilter = filter.c_str();
     request.nFilterIndex = 1;
     request.lpstrFile = fileBuffer.data();
