@@ -150,11 +150,11 @@ void CSettingsDlg::StoreControls() {
     SetSetting("Antialiasing", AntialiasingValue());
     SetSetting("UsePlaylist", ctl::GetCheck(playMyMusic_));
     SetSetting("MusicVolumePercentage", ctl::TrackbarGetPos(musicVolume_));
-    SetSetting("DisableOnMouseActivate", ctl::GetCheck(exitOnMouse_) ? 0 : 1);
-    SetSetting("DisableMusic", ctl::GetCheck(enableMusic_) ? 0 : 1);
+    SetSetting("DisableOnMouseActivate", !ctl::GetCheck(exitOnMouse_));
+    SetSetting("DisableMusic", !ctl::GetCheck(enableMusic_));
     SetSetting("SoundsVolumePercentage", ctl::TrackbarGetPos(soundsVolume_));
-    SetSetting("DisableSound", ctl::GetCheck(enableSounds_) ? 0 : 1);
-    WriteRunEntry(ctl::GetCheck(runAtStartup_) != 0, BuildAutostartCommand());
+    SetSetting("DisableSound", !ctl::GetCheck(enableSounds_));
+    WriteRunEntry(ctl::GetCheck(runAtStartup_), BuildAutostartCommand());
 }
 
 LRESULT CSettingsDlg::OnTrackbarMoved(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
@@ -174,21 +174,21 @@ LRESULT CSettingsDlg::OnTrackbarMoved(UINT, WPARAM, LPARAM lParam, BOOL& handled
 }
 
 void CSettingsDlg::EnableMusicControls() {
-    const bool music = ctl::GetCheck(enableMusic_) != 0;
+    const bool music = ctl::GetCheck(enableMusic_);
     ctl::Enable(musicVolume_, music);
     ctl::Enable(musicLabel_, music);
     ctl::Enable(playMyMusic_, music);
-    ctl::Enable(editPlaylist_, music && ctl::GetCheck(playMyMusic_) != 0);
+    ctl::Enable(editPlaylist_, music && ctl::GetCheck(playMyMusic_));
 }
 
 void CSettingsDlg::EnableSoundControls() {
-    const bool sound = ctl::GetCheck(enableSounds_) != 0;
+    const bool sound = ctl::GetCheck(enableSounds_);
     ctl::Enable(soundsVolume_, sound);
     ctl::Enable(soundsLabel_, sound);
 }
 
 void CSettingsDlg::EnableAntialiasingControls() {
-    const bool on = ctl::GetCheck(antialiasing_) != 0;
+    const bool on = ctl::GetCheck(antialiasing_);
     ctl::Enable(antialiasingLabel_, on);
     ctl::Enable(antialiasingList_, on);
 }
@@ -218,7 +218,7 @@ LRESULT CSettingsDlg::OnEditPlaylist(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CSettingsDlg::OnPlayMyMusic(WORD, WORD, HWND, BOOL&) {
-    ctl::Enable(editPlaylist_, ctl::GetCheck(playMyMusic_) != 0);
+    ctl::Enable(editPlaylist_, ctl::GetCheck(playMyMusic_));
     return 0;
 }
 
