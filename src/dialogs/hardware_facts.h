@@ -15,7 +15,8 @@ HardwareFacts GatherHardwareFacts();
 // performance counter exists.
 unsigned EstimateCpuMHz();
 
-// Tests replace the whole gathering with set(gather); set({}) restores the real one.
+// Tests replace the whole gathering with SetHardwareFactsForTesting(f); SetHardwareFactsForTesting({})
+// restores the real one.
 void SetHardwareFactsForTesting(std::function<HardwareFacts()> gather);
 
 } // namespace qm

@@ -105,7 +105,7 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     AddRows(stored);
 
     if (StringTable* table = CurrentStringTable()) {
-        table->SelectTextBlock(L"Screensaver Settings Dialog");
+        table->SelectTextBlock(kSettingsDialogTextBlock);
         table->TranslateWindow(hwnd_);
     }
 

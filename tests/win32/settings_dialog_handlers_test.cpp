@@ -228,7 +228,7 @@ void RecordPage(const std::wstring& address) {
 }
 
 TEST_F(SettingsDialogTest, VisitOpensTheSiteOfTheInterfaceLanguage) {
-    qm::CSettingsDlgBase::SetOpenWebPageForTesting(&RecordPage);
+    qm::SetOpenWebPageForTesting(&RecordPage);
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"3: de", L"https://www.quillmere-taveny.com/de/"},
         {L"3: fr", L"https://www.quillmere-taveny.com/fr/"},
@@ -245,7 +245,7 @@ TEST_F(SettingsDialogTest, VisitOpensTheSiteOfTheInterfaceLanguage) {
             << language;
         TearDown();
     }
-    qm::CSettingsDlgBase::SetOpenWebPageForTesting(nullptr);
+    qm::SetOpenWebPageForTesting({});
 }
 
 // The playlist editor, answered from a timer inside its modal loop: Shuffle flipped, then OK.

@@ -293,7 +293,7 @@ TEST_F(SettingsRecord, AFailedSaveShowsTheTranslatedErrorBoxAndKeepsEarlierWrite
 
     qm::MakeCurrentStringTable("", IDR_STRING_TABLE_XML);
     ASSERT_TRUE(qm::CurrentStringTable()->SelectLanguage(L"de"));
-    qm::CurrentStringTable()->SelectTextBlock(L"Screensaver Settings Dialog");
+    qm::CurrentStringTable()->SelectTextBlock(qm::kSettingsDialogTextBlock);
 
     HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
                                    nullptr, nullptr, nullptr);
