@@ -387,20 +387,6 @@ TEST(SettingsRecordView, TheSettingsKeyIsTheOneOfThe64BitView) {
 
 namespace {
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-template <typename F> double Timed(F f) {
-    LARGE_INTEGER a, b;
-    ::QueryPerformanceCounter(&a);
-    f();
-    ::QueryPerformanceCounter(&b);
-    return Seconds(a, b);
-}
-
 // The clock that Linux reports for the first processor, through Wine's view of /proc.
 double ReportedMHz() {
     std::ifstream cpuinfo("Z:\\proc\\cpuinfo");
@@ -412,37 +398,14 @@ double ReportedMHz() {
 
 } // namespace
 
-// No scratch registry: with HKEY_LOCAL_MACHINE redirected Wine's Direct3D finds no adapter, and the
-// cost of the real roads is what is measured here.
-TEST(SettingsRecordCost, ProcessorEstimateAndWhereOneDefaultsApplicationSpendsItsTime) {
-    // First, as at dialog start: nothing loaded yet in this process.
-    Node settings;
-    const double cold = Timed([&] { qm::ApplyDefaults(settings, qm::GatherHardwareFacts()); });
-    ExpectDefaultTable(settings);
-    const double warm = Timed([&] { qm::ApplyDefaults(settings, qm::GatherHardwareFacts()); });
-
-    unsigned mhz = 0;
-    const double estimate = Timed([&] { mhz = qm::EstimateCpuMHz(); });
+TEST(ProcessorEstimate, AgreesWithTheClockTheSystemReports) {
+    const unsigned mhz = qm::EstimateCpuMHz();
     const double reported = ReportedMHz();
-    std::printf("EstimateCpuMHz: %u MHz in %.3f s; the system reports %.0f MHz\n", mhz, estimate, reported);
-    EXPECT_GE(estimate, 0.050) << "the estimate busy-waits 50 ms";
+    std::printf("EstimateCpuMHz: %u MHz; the system reports %.0f MHz\n", mhz, reported);
     if (reported > 0) {
         EXPECT_GT(mhz, reported / 2);
         EXPECT_LT(mhz, reported * 2);
     } else {
         EXPECT_GT(mhz, 100u);
     }
-
-    uint32_t bytes = 0;
-    HMONITOR monitor = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-    wchar_t id[512];
-    const double video = Timed([&] { qm::QueryVideoMemoryBytes(); });
-    const double deviceId = Timed([&] { qm::FindDisplayDeviceId(monitor, id, 512); });
-    const double wmi = Timed([&] { qm::QueryAdapterRamByDeviceId(monitor, &bytes); });
-    const double directDraw = Timed([&] { qm::QueryDirectDrawVideoMemory(); });
-    std::printf(
-        "ApplyDefaults: %.3f s first, %.3f s again; then video memory %.3f s (of which device identifier "
-        "%.3f s, WMI road with it %.3f s, DirectDraw %.3f s), processor estimate %.3f s\n",
-        cold, warm, video, deviceId, wmi, directDraw, estimate);
-    EXPECT_LT(cold, 30.0);
 }

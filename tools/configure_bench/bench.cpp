@@ -248,6 +248,16 @@ int Pieces() {
     });
     Piece("Direct3D 9: adapters, modes, monitors", [&] { qm::EnumerateDisplays(tables, settings); });
     Piece("video memory (WMI, else DirectDraw)", [] { qm::QueryVideoMemoryBytes(); });
+    HMONITOR primary = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    Piece("  of it: the display device identifier (DirectDraw listing)", [primary] {
+        wchar_t id[512];
+        qm::FindDisplayDeviceId(primary, id, 512);
+    });
+    Piece("  of it: the WMI road with that identifier", [primary] {
+        uint32_t bytes = 0;
+        qm::QueryAdapterRamByDeviceId(primary, &bytes);
+    });
+    Piece("  of it: DirectDraw's video memory", [] { qm::QueryDirectDrawVideoMemory(); });
     Piece("processor clock estimate (50 ms busy wait)", [] { qm::EstimateCpuMHz(); });
     Piece("does the settings key need the hardware facts", [] { qm::SettingsNeedHardwareFacts(); });
     Piece("load settings (hardware facts given)",
