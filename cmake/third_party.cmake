@@ -10,4 +10,7 @@ if(NOT QM_PUGIXML_DIR OR NOT EXISTS ${QM_PUGIXML_DIR}/src/pugixml.cpp)
 endif()
 add_library(qm_pugixml STATIC ${QM_PUGIXML_DIR}/src/pugixml.cpp)
 target_include_directories(qm_pugixml SYSTEM PUBLIC ${QM_PUGIXML_DIR}/src)
-target_compile_definitions(qm_pugixml PUBLIC PUGIXML_WCHAR_MODE)
+# PUBLIC, so that every user sees the same declarations as the library was built with. Without the
+# stream overloads and XPath nothing of pugixml reaches the run time's iostream and locale code; the
+# program loads documents from memory or a file and walks them by hand.
+target_compile_definitions(qm_pugixml PUBLIC PUGIXML_WCHAR_MODE PUGIXML_NO_STL PUGIXML_NO_XPATH)
