@@ -1,5 +1,7 @@
 #include "settings/typed_value.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -28,8 +30,66 @@ int DigitValue(wchar_t c) {
     return 99;
 }
 
-std::wstring WidenAscii(const char* begin, const char* end) {
-    return std::wstring(begin, end);
+// Appends value in decimal, zero-padded to at least minDigits digits.
+void AppendDecimal(std::wstring& out, uint32_t value, size_t minDigits) {
+    wchar_t digits[10];
+    size_t count = 0;
+    do {
+        digits[count++] = static_cast<wchar_t>(L'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    if (count < minDigits) out.append(minDigits - count, L'0');
+    while (count > 0)
+        out += digits[--count];
+}
+
+// What "%f" writes for a finite float or an infinity. A float is exactly mantissa * 2^exponent, so the
+// exact value rounded to six decimals (to nearest, ties to even, as the C library rounds) follows from
+// integer arithmetic alone; the library's general double-to-text conversion and its tables stay out.
+std::wstring FixedSixDecimals(float f) {
+    const uint32_t bits = std::bit_cast<uint32_t>(f);
+    const uint32_t biased = (bits >> 23) & 0xFF;
+    const uint32_t fraction = bits & 0x7FFFFF;
+    std::wstring text = (bits >> 31) ? L"-" : L"";
+    if (biased == 0xFF) return text + L"inf";
+    const uint32_t mantissa = biased != 0 ? fraction | 0x800000 : fraction;
+    const int exponent = static_cast<int>(biased != 0 ? biased : 1) - 150;
+
+    if (exponent >= 0) {
+        // An integer of up to 39 digits: doubled in base 10^9 limbs, least significant first.
+        constexpr uint32_t kLimb = 1000000000;
+        std::array<uint32_t, 5> limbs{mantissa % kLimb, mantissa / kLimb, 0, 0, 0};
+        for (int i = 0; i < exponent; ++i) {
+            uint32_t carry = 0;
+            for (uint32_t& limb : limbs) {
+                const uint32_t doubled = limb * 2 + carry;
+                carry = doubled >= kLimb;
+                limb = doubled - carry * kLimb;
+            }
+        }
+        size_t top = limbs.size() - 1;
+        while (top > 0 && limbs[top] == 0)
+            --top;
+        AppendDecimal(text, limbs[top], 1);
+        while (top > 0)
+            AppendDecimal(text, limbs[--top], 9);
+        return text + L".000000";
+    }
+
+    // The value in millionths is mantissa * 10^6 / 2^shift; the product stays below 2^44.
+    const int shift = -exponent;
+    const uint64_t scaled = uint64_t{mantissa} * 1000000;
+    uint64_t millionths = 0;
+    if (shift < 64) {
+        millionths = scaled >> shift;
+        const uint64_t rest = scaled & ((uint64_t{1} << shift) - 1);
+        const uint64_t half = uint64_t{1} << (shift - 1);
+        if (rest > half || (rest == half && (millionths & 1))) ++millionths;
+    }
+    AppendDecimal(text, static_cast<uint32_t>(millionths / 1000000), 1);
+    text += L'.';
+    AppendDecimal(text, static_cast<uint32_t>(millionths % 1000000), 6);
+    return text;
 }
 
 // A number that even a double cannot hold: too large (infinity) or too small (zero)? The magnitude's
@@ -136,10 +196,7 @@ std::optional<std::wstring> MakeTypedValueText(const NodeValue& value) {
     case ValueKind::Float: {
         const float f = value.AsFloat();
         if (std::isnan(f)) return std::wstring(L"1: nan");
-        char buffer[400];
-        auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(f),
-                                    std::chars_format::fixed, 6);
-        return L"1: " + WidenAscii(buffer, result.ptr);
+        return L"1: " + FixedSixDecimals(f);
     }
     case ValueKind::Integer:
         return L"2: " + std::to_wstring(value.AsInteger());

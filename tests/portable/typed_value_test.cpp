@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -161,6 +163,30 @@ TEST(TypedValueText, MadeAsTheCFormatsWrite) {
     EXPECT_FALSE(MakeTypedValueText(NodeValue()).has_value());
     EXPECT_FALSE(MakeTypedValueText(NodeValue(std::wstring())).has_value());
     EXPECT_FALSE(MakeTypedValueText(NodeValue(std::make_unique<qm::Node>())).has_value());
+}
+
+// The float text is made without the C library; it must still be exactly what its "%f" writes.
+TEST(TypedValueText, FloatsAreWrittenAsTheCLibraryWritesPercentF) {
+    auto check = [](float f) {
+        char expected[400];
+        const int length = std::snprintf(expected, sizeof expected, "1: %f", static_cast<double>(f));
+        ASSERT_GT(length, 0);
+        EXPECT_EQ(MakeTypedValueText(NodeValue(f)), std::wstring(expected, expected + length))
+            << std::bit_cast<uint32_t>(f);
+    };
+    using limits = std::numeric_limits<float>;
+    // Odd multiples of 2^-7 end in a 5 at the seventh decimal: ties, which go to the even digit.
+    for (float tie : {1.0f, 3.0f, 5.0f, 7.0f, 127.0f, 129.0f, -3.0f, 1000001.0f, 16777215.0f})
+        check(tie / 128.0f);
+    for (float f : {0.0f, -0.0f, 1e-7f, -1e-7f, 5e-7f, 0.9999995f, -0.9999995f, 999999.94f, 16777215.0f,
+                    1e10f, 3.0e38f, limits::max(), -limits::max(), limits::min(), limits::denorm_min(),
+                    -limits::denorm_min(), limits::infinity(), -limits::infinity()})
+        check(f);
+    // Every exponent and many mantissas of both signs: a prime step through all bit patterns.
+    for (uint64_t bits = 0; bits <= 0xFFFFFFFF; bits += 65521) {
+        const float f = std::bit_cast<float>(static_cast<uint32_t>(bits));
+        if (!std::isnan(f)) check(f);
+    }
 }
 
 TEST(TypedValueText, WhatIsWrittenReadsBackAsTheSameValue) {
