@@ -108,3 +108,7 @@ endforeach()
 add_test(NAME build.scr_imports_system_dlls_only
          COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${QM_OBJDUMP} -DFILE=$<TARGET_FILE:qm_scr>
                  -P ${CMAKE_SOURCE_DIR}/cmake/check_imports.cmake)
+# ... and stays small.
+add_test(NAME build.scr_at_most_700_kb
+         COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:qm_scr> -DMAX_BYTES=716800
+                 -P ${CMAKE_SOURCE_DIR}/cmake/check_size.cmake)
