@@ -13,11 +13,11 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 set(QM_SYSTEM_LIBS user32 gdi32 advapi32 shell32 ole32 oleaut32 uuid comctl32 comdlg32 d3d9 d3d11)
 
 # The shipped file is optimised for size: a settings dialog gains nothing from -O3's inlining and
-# unrolling. One section per function lets the linker drop what nothing reaches, in our code, in pugixml
-# and in the static run time alike. Not -fdata-sections: for Windows targets the compiler then puts
-# zero-initialised objects into .data sections that take room in the file (the settings dialog's
-# display tables alone, about 106 KB). The tests link the same objects, so they test what ships.
-set(QM_SIZE_FLAGS -Os -ffunction-sections)
+# unrolling. The tests link the same objects, so they test what ships. No per-function or per-datum
+# sections: the Windows linker script keeps every .eh_frame piece, and each keeps its function, so
+# --gc-sections can drop only unreferenced data; and -fdata-sections puts zero-initialised objects into
+# .data sections that take room in the file (the settings dialog's display tables alone, about 106 KB).
+set(QM_SIZE_FLAGS -Os)
 target_compile_options(qm_pugixml PRIVATE ${QM_SIZE_FLAGS})
 
 add_library(qm_core STATIC ${QM_PORTABLE_SOURCES} ${QM_WINDOWS_SOURCES})
