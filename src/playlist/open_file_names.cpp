@@ -33,9 +33,10 @@ std::wstring PlaylistOpenFileFilter(const std::function<std::wstring(const std::
         filter += pattern;
         filter += L'\0';
     };
-    add(translate(L"All supported files") + L" (*.m3u,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)",
-        L"*.m3u;*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid");
-    add(translate(L"Playlist Files") + L" (*.m3u,*.pls)", L"*.m3u;*.pls");
+    add(translate(L"All supported files") +
+            L" (*.m3u,*.m3u8,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)",
+        L"*.m3u;*.m3u8;*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid");
+    add(translate(L"Playlist Files") + L" (*.m3u,*.m3u8,*.pls)", L"*.m3u;*.m3u8;*.pls");
     for (const auto& pair : kFixed)
         add(pair.shown, pair.pattern);
     filter += L'\0';

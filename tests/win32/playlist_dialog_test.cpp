@@ -492,9 +492,9 @@ TEST_F(PlaylistEditor, TextsInTheFourLanguages) {
         const std::wstring filter = g_answer.filter;
         EXPECT_EQ(filter.substr(0, filter.find(L'\0')),
                   std::wstring(expected.allFiles) +
-                      L" (*.m3u,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)");
-        EXPECT_NE(filter.find(N + expected.playlistFiles + L" (*.m3u,*.pls)" + N + L"*.m3u;*.pls" + N +
-                              L"MP3 (*.mp3)"),
+                      L" (*.m3u,*.m3u8,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)");
+        EXPECT_NE(filter.find(N + expected.playlistFiles + L" (*.m3u,*.m3u8,*.pls)" + N +
+                              L"*.m3u;*.m3u8;*.pls" + N + L"MP3 (*.mp3)"),
                   std::wstring::npos)
             << expected.language;
         dialog_->DestroyWindow();
