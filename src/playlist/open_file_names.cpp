@@ -43,6 +43,12 @@ std::wstring PlaylistOpenFileFilter(const std::function<std::wstring(const std::
     return filter;
 }
 
+std::size_t OpenFileRetryBufferChars(std::uint16_t reported, std::size_t current) {
+    std::size_t needed = reported;
+    if (needed <= current) needed += (current - needed) / 0x10000 * 0x10000 + 0x10000;
+    return needed <= kMaxOpenFileBufferChars ? needed : 0;
+}
+
 std::vector<std::wstring> ChosenFilePaths(std::wstring_view buffer, std::size_t fileOffset) {
     std::vector<std::wstring> paths;
     const bool single = fileOffset == 0 || fileOffset > buffer.size() || buffer[fileOffset - 1] != L'\0';
