@@ -7,7 +7,6 @@ configure_file(${CMAKE_SOURCE_DIR}/scripts/wine-run.sh.in ${CMAKE_BINARY_DIR}/wi
                                 WORLD_READ WORLD_EXECUTE @ONLY)
 
 add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
-set(QM_WARNINGS -Wall -Wextra)
 # Static runtime: the program imports Windows system DLLs only.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
@@ -68,8 +67,9 @@ function(qm_add_wine_tests kind)
     if(kind STREQUAL "e2e")
       add_dependencies(${target} qm_scr)
     endif()
-    set(QM_LAST_TEST_TARGET ${target} PARENT_SCOPE)
+    list(APPEND QM_WINE_TEST_TARGETS ${target})
   endforeach()
+  set(QM_WINE_TEST_TARGETS ${QM_WINE_TEST_TARGETS} PARENT_SCOPE)
 endfunction()
 qm_add_wine_tests(portable)
 qm_add_wine_tests(win32)
@@ -82,6 +82,16 @@ foreach(list_file IN LISTS QM_TOOL_LISTS)
   get_filename_component(dir ${list_file} DIRECTORY)
   get_filename_component(name ${dir} NAME)
   add_subdirectory(${dir} ${CMAKE_BINARY_DIR}/tools/${name})
+endforeach()
+# What the tests start or load: the stand-in main program (any test may start it), the planted DLL and
+# the program that loads it by bare name (the tests of where system DLLs come from).
+foreach(target IN LISTS QM_WINE_TEST_TARGETS)
+  if(target MATCHES "^(e2e|win32)_")
+    add_dependencies(${target} qm_standin)
+  endif()
+  if(target MATCHES "^e2e_" OR target STREQUAL "win32_platform_test")
+    add_dependencies(${target} qm_planted_mpr qm_bare_loader)
+  endif()
 endforeach()
 
 # The shipped file imports Windows system DLLs only.

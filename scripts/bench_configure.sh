@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Start-up time of the Configure mode under Wine: from starting "<scr> /c" until the settings dialog is
-# ready for input, against a program that shows an empty dialog from a template, then the cost of each
-# piece of the dialog's initialisation measured cold in a fresh process.
-#   scripts/bench_configure.sh [BUILD_DIR] [RUNS]      (default build/windows, 5 runs)
+# Where the user waits in the Configure mode under Wine, each figure the median of RUNS, in one run:
+# from starting "<scr> /c" until the settings dialog is ready for input, first with no saved settings and
+# then with saved ones (after one OK), against a program that shows an empty dialog from a template; the
+# response of "Restore Defaults" (click until the controls show the defaults), pressed at once when the
+# dialog is ready and pressed RESTORE_DELAY_MS later, as a user would; then the cost of each piece of
+# the dialog's initialisation measured cold in a fresh process. The settings key is put back afterwards.
+#   scripts/bench_configure.sh [BUILD_DIR] [RUNS] [RESTORE_DELAY_MS]   (build/windows, 5, 2000)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build/windows}")
 runs=${2:-5}
+delay=${3:-2000}
 cd "$root"
 source "$root/scripts/common.sh"
 build_windows_targets "$build" qm_scr qm_empty_dialog qm_configure_bench
@@ -17,7 +21,24 @@ empty=$(winpath "$build/tools/configure_bench/qm_empty_dialog.exe")
 
 echo "Empty dialog from a template (the floor):"
 "$build/wine-run.sh" "$bench" start "$runs" "\"$empty\""
-echo "Settings dialog (\"/c\"):"
+echo "Settings dialog (\"/c\"), first opening, no saved settings:"
+"$build/wine-run.sh" "$bench" first "$runs" "\"$scr\" /c"
+export_file="$build/bench-settings.reg"
+rm -f "$export_file"
+"$build/wine-run.sh" reg export "HKLM\\Software\\Orvanta\\Quillmere - Taveny 3D Screensaver" \
+  "$(winpath "$export_file")" /reg:64 /y >/dev/null 2>&1 || true
+"$build/wine-run.sh" "$bench" ok "\"$scr\" /c"
+echo "Settings dialog (\"/c\"), saved settings (after one OK):"
 "$build/wine-run.sh" "$bench" start "$runs" "\"$scr\" /c"
+echo "Restore Defaults, pressed as soon as the dialog is ready:"
+"$build/wine-run.sh" "$bench" restore "$runs" 0 "\"$scr\" /c"
+echo "Restore Defaults, pressed ${delay} ms after the dialog is ready:"
+"$build/wine-run.sh" "$bench" restore "$runs" "$delay" "\"$scr\" /c"
+# The OK above saved settings into this build's prefix: put the key back as it was.
+"$build/wine-run.sh" reg delete "HKLM\\Software\\Orvanta\\Quillmere - Taveny 3D Screensaver" /reg:64 /f >/dev/null 2>&1 || true
+if [ -f "$export_file" ]; then
+  "$build/wine-run.sh" reg import "$(winpath "$export_file")" /reg:64 >/dev/null 2>&1 || true
+  rm -f "$export_file"
+fi
 echo "Pieces of the dialog's initialisation, cold, in one fresh process:"
 "$build/wine-run.sh" "$bench" pieces

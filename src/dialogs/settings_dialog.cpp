@@ -1,5 +1,6 @@
 #include "dialogs/settings_dialog.h"
 
+#include "launcher/main_program.h"
 #include "localisation/format.h"
 #include "platform/controls.h"
 #include "playlist/playlist_dialog.h"
@@ -17,7 +18,15 @@ HRESULT CSettingsDlg::ConfirmDevice(const D3DCAPS9&, DWORD, D3DFORMAT) {
 }
 
 void CSettingsDlg::ApplyDefaults() {
-    qm::ApplyDefaults(settings_);
+    qm::ApplyDefaults(settings_, probes_.Facts());
+}
+
+void CSettingsDlg::StartProbes() {
+    if (probes_.started()) return;
+    auto confirm = [this](const D3DCAPS9& caps, DWORD behavior, D3DFORMAT format) {
+        return ConfirmDevice(caps, behavior, format);
+    };
+    probes_.Start(displays_, settings_, confirm, SettingsNeedHardwareFacts());
 }
 
 LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
@@ -39,11 +48,9 @@ LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&
     editPlaylist_ = GetDlgItem(IDC_EDIT_PLAYLIST);
     runAtStartup_ = GetDlgItem(IDC_RUN_AT_STARTUP);
 
-    EnumerateDisplays(displays_, settings_, [this](const D3DCAPS9& caps, DWORD behavior, D3DFORMAT format) {
-        return ConfirmDevice(caps, behavior, format);
-    }); // the same pass reads adapter 0's capabilities, which decide the "Multi-monitor" entry
-    antialiasingLevels_ = ProbeAntialiasingLevels();
-    LoadSettings(settings_);
+    StartProbes();
+    probes_.WaitForDisplays(); // from here the display tables and the settings tree are ours again
+    LoadSettings(settings_, [this] { return probes_.Facts(); });
     LoadControls();
 
     SetWindowText(FormatTranslated(L"%s %s Configuration", kProductName, kVersionText).c_str());
@@ -53,14 +60,23 @@ LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&
         static_cast<HICON>(::LoadImageW(Module().instance(), MAKEINTRESOURCEW(IDI_PRODUCT), IMAGE_ICON,
                                         ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    // Restore Defaults needs the hardware facts even when the stored settings did not: gather them now,
+    // while the user looks at the dialog.
+    probes_.StartHardwareFacts();
     return TRUE;
+}
+
+LRESULT CSettingsDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+    probes_.WaitForAll(); // the window is already hidden; no probe outlives the dialog
+    handled = FALSE;      // the base has its own work to do
+    return 0;
 }
 
 void CSettingsDlg::LoadControls() {
     ctl::SetCheck(showFps_, Setting("ShowFPS") != 0);
     ctl::SetCheck(exitOnMouse_, Setting("DisableOnMouseActivate") == 0);
     ctl::SetCheck(highQualityTextures_, Setting("HighQualityTextures") != 0);
-    ctl::SetCheck(runAtStartup_, RunEntryMatchesAutostart());
+    ctl::SetCheck(runAtStartup_, RunEntryMatchesAutostart(BuildAutostartCommand()));
 
     ctl::SetCheck(enableMusic_, Setting("DisableMusic") == 0);
     ctl::SetCheck(playMyMusic_, Setting("UsePlaylist") != 0);
@@ -86,7 +102,7 @@ void CSettingsDlg::LoadControls() {
 void CSettingsDlg::FillAntialiasingList() {
     const int32_t stored = Setting("Antialiasing");
     ctl::ComboReset(antialiasingList_);
-    for (int count : antialiasingLevels_) {
+    for (int count : probes_.AntialiasingLevels()) {
         int index = ctl::ComboAdd(antialiasingList_, std::to_wstring(count) + L"x");
         ctl::ComboSetData(antialiasingList_, index, count);
     }
@@ -134,11 +150,11 @@ void CSettingsDlg::StoreControls() {
     SetSetting("Antialiasing", AntialiasingValue());
     SetSetting("UsePlaylist", ctl::GetCheck(playMyMusic_));
     SetSetting("MusicVolumePercentage", ctl::TrackbarGetPos(musicVolume_));
-    SetSetting("DisableOnMouseActivate", ctl::GetCheck(exitOnMouse_) ? 0 : 1);
-    SetSetting("DisableMusic", ctl::GetCheck(enableMusic_) ? 0 : 1);
+    SetSetting("DisableOnMouseActivate", !ctl::GetCheck(exitOnMouse_));
+    SetSetting("DisableMusic", !ctl::GetCheck(enableMusic_));
     SetSetting("SoundsVolumePercentage", ctl::TrackbarGetPos(soundsVolume_));
-    SetSetting("DisableSound", ctl::GetCheck(enableSounds_) ? 0 : 1);
-    WriteRunEntry(ctl::GetCheck(runAtStartup_) != 0);
+    SetSetting("DisableSound", !ctl::GetCheck(enableSounds_));
+    WriteRunEntry(ctl::GetCheck(runAtStartup_), BuildAutostartCommand());
 }
 
 LRESULT CSettingsDlg::OnTrackbarMoved(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
@@ -158,21 +174,21 @@ LRESULT CSettingsDlg::OnTrackbarMoved(UINT, WPARAM, LPARAM lParam, BOOL& handled
 }
 
 void CSettingsDlg::EnableMusicControls() {
-    const bool music = ctl::GetCheck(enableMusic_) != 0;
+    const bool music = ctl::GetCheck(enableMusic_);
     ctl::Enable(musicVolume_, music);
     ctl::Enable(musicLabel_, music);
     ctl::Enable(playMyMusic_, music);
-    ctl::Enable(editPlaylist_, music && ctl::GetCheck(playMyMusic_) != 0);
+    ctl::Enable(editPlaylist_, music && ctl::GetCheck(playMyMusic_));
 }
 
 void CSettingsDlg::EnableSoundControls() {
-    const bool sound = ctl::GetCheck(enableSounds_) != 0;
+    const bool sound = ctl::GetCheck(enableSounds_);
     ctl::Enable(soundsVolume_, sound);
     ctl::Enable(soundsLabel_, sound);
 }
 
 void CSettingsDlg::EnableAntialiasingControls() {
-    const bool on = ctl::GetCheck(antialiasing_) != 0;
+    const bool on = ctl::GetCheck(antialiasing_);
     ctl::Enable(antialiasingLabel_, on);
     ctl::Enable(antialiasingList_, on);
 }
@@ -202,7 +218,7 @@ LRESULT CSettingsDlg::OnEditPlaylist(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CSettingsDlg::OnPlayMyMusic(WORD, WORD, HWND, BOOL&) {
-    ctl::Enable(editPlaylist_, ctl::GetCheck(playMyMusic_) != 0);
+    ctl::Enable(editPlaylist_, ctl::GetCheck(playMyMusic_));
     return 0;
 }
 

@@ -2,9 +2,8 @@
 // autostart), the live preview of their changes in a running animated wallpaper, and the commit at OK.
 #pragma once
 
+#include "dialogs/display_probes.h"
 #include "dialogs/settings_dialog_base.h"
-
-#include <vector>
 
 namespace qm {
 
@@ -31,8 +30,13 @@ class CSettingsDlg : public CSettingsDlgBase {
 
     // Sets every control from the settings tree.
     void LoadControls();
+    // Starts the display probes and, when the settings key leaves a hardware default showing, the
+    // hardware facts, so that they overlap the dialog's creation. Initialisation starts them itself
+    // when this was not called.
+    void StartProbes();
 
     QM_BEGIN_MSG_MAP()
+    QM_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     QM_MESSAGE_HANDLER(WM_HSCROLL, OnTrackbarMoved)
     QM_COMMAND_HANDLER(IDC_ENABLE_MUSIC, BN_CLICKED, OnEnableMusic)
     QM_COMMAND_HANDLER(IDC_ENABLE_SOUNDS, BN_CLICKED, OnEnableSounds)
@@ -62,6 +66,7 @@ class CSettingsDlg : public CSettingsDlgBase {
     void ShowMusicVolume(int percent);
     void ShowSoundsVolume(int percent);
 
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTrackbarMoved(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnEnableMusic(WORD, WORD, HWND, BOOL&);
     LRESULT OnEnableSounds(WORD, WORD, HWND, BOOL&);
@@ -74,9 +79,8 @@ class CSettingsDlg : public CSettingsDlgBase {
     LRESULT OnHighQualityTextures(WORD, WORD, HWND, BOOL&);
     LRESULT OnVideoModeChanged(WORD, WORD, HWND, BOOL&);
 
-    // The supported sample counts, asked once per dialog: the hardware does not change while it is open,
-    // and each probe creates a Direct3D 11 device.
-    std::vector<int> antialiasingLevels_;
+    // Asked once per dialog: the hardware does not change while it is open.
+    DisplayProbes probes_;
 };
 
 } // namespace qm

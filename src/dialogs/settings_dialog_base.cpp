@@ -15,18 +15,22 @@ namespace {
 
 constexpr int kMultiMonitorTag = 1000;
 
-void OpenWithShell(const std::wstring& address) {
-    ::ShellExecuteW(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+std::function<void(const std::wstring&)>& OpenWebPageSeam() {
+    static std::function<void(const std::wstring&)> open;
+    return open;
 }
 
-CSettingsDlgBase::OpenWebPageFn openWebPage = &OpenWithShell;
+void OpenWebPage(const std::wstring& address) {
+    if (const auto& open = OpenWebPageSeam()) return open(address);
+    ::ShellExecuteW(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 } // namespace
 
 CSettingsDlgBase::CSettingsDlgBase() = default;
 
-void CSettingsDlgBase::SetOpenWebPageForTesting(OpenWebPageFn open) {
-    openWebPage = open ? open : &OpenWithShell;
+void SetOpenWebPageForTesting(std::function<void(const std::wstring& address)> open) {
+    OpenWebPageSeam() = std::move(open);
 }
 
 HRESULT CSettingsDlgBase::ConfirmDevice(const D3DCAPS9&, DWORD, D3DFORMAT) {
@@ -41,8 +45,8 @@ LRESULT CSettingsDlgBase::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
     StringTable& table = MakeCurrentStringTable("", IDR_STRING_TABLE_XML);
     table.SelectLanguage(LanguageFromRegistry());
-    table.SelectTextBlock(L"Screensaver Settings Dialog");
-    table.TranslateWindow(m_hWnd);
+    table.SelectTextBlock(kSettingsDialogTextBlock);
+    table.TranslateWindow(hwnd_);
 
     monitorList_ = GetDlgItem(IDC_MONITOR_LIST);
     blankScreens_ = GetDlgItem(IDC_BLANK_SCREENS);
@@ -89,7 +93,7 @@ LRESULT CSettingsDlgBase::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
 
 LRESULT CSettingsDlgBase::OnOk(WORD, WORD, HWND, BOOL&) {
     StoreControls();
-    if (!SaveSettings(settings_)) ShowRegistryWriteError(m_hWnd);
+    if (!SaveSettings(settings_)) ShowRegistryWriteError(hwnd_);
     EndDialog(0);
     return 0;
 }
@@ -102,7 +106,7 @@ LRESULT CSettingsDlgBase::OnCancel(WORD, WORD, HWND, BOOL&) {
 
 LRESULT CSettingsDlgBase::OnVisit(WORD, WORD, HWND, BOOL&) {
     const StringTable* table = CurrentStringTable();
-    openWebPage(ProductWebPage(table ? table->CurrentLanguageTag() : std::wstring(L"en")));
+    OpenWebPage(ProductWebPage(table ? table->CurrentLanguageTag() : std::wstring(L"en")));
     return 0;
 }
 

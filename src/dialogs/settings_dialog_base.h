@@ -10,9 +10,14 @@
 
 #include "resource.h"
 
+#include <functional>
 #include <string>
 
 namespace qm {
+
+// "Visit..." opens its page with the shell. Tests replace that with SetOpenWebPageForTesting(f);
+// SetOpenWebPageForTesting({}) restores the shell.
+void SetOpenWebPageForTesting(std::function<void(const std::wstring& address)> open);
 
 class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
   public:
@@ -30,10 +35,6 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     // The settings as the dialog holds them (the registry only at OK).
     Node& settings() { return settings_; }
     const DisplayTables& displays() const { return displays_; }
-
-    // "Visit..." opens its page through this; tests put a recorder in its place. Null restores the shell.
-    using OpenWebPageFn = void (*)(const std::wstring& address);
-    static void SetOpenWebPageForTesting(OpenWebPageFn open);
 
     QM_BEGIN_MSG_MAP()
     QM_MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog) // virtual: the product's version runs

@@ -118,9 +118,9 @@ void PickMonitorName(const wchar_t* displayDevice, MonitorRecord& record,
 // the first that the device accepts; D3DFMT_UNKNOWN when none.
 D3DFORMAT FindDepthStencilFormat(IDirect3D9* direct3d, UINT ordinal, D3DDEVTYPE deviceType, D3DFORMAT format);
 
-// Test seams. The factory returns a new reference, or null to act as a machine without Direct3D 9.
-// The probe replaces ProbeAntialiasingLevels whole; the device factory replaces only D3D11CreateDevice.
-// An empty function restores the real one.
+// Tests replace the system's Direct3D with SetXForTesting(f); SetXForTesting({}) restores the real one.
+// The factory returns a new reference, or null to act as a machine without Direct3D 9. The probe replaces
+// ProbeAntialiasingLevels whole; the device factory replaces only D3D11CreateDevice.
 void SetDirect3DFactoryForTesting(std::function<IDirect3D9*()> factory);
 void SetAntialiasingProbeForTesting(std::function<std::vector<int>()> probe);
 void SetDirect3D11DeviceFactoryForTesting(std::function<HRESULT(ID3D11Device** device)> factory);

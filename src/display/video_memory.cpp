@@ -51,34 +51,6 @@ BOOL WINAPI MatchDriverByMonitor(GUID*, LPSTR, LPSTR driverName, LPVOID context,
     return TRUE; // keep going: the last match wins
 }
 
-class Bstr {
-  public:
-    explicit Bstr(const wchar_t* text) : value_(::SysAllocString(text)) {}
-    ~Bstr() { ::SysFreeString(value_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return value_; }
-
-  private:
-    BSTR value_;
-};
-
-class Variant {
-  public:
-    Variant() { ::VariantInit(&value_); }
-    ~Variant() { ::VariantClear(&value_); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    VARIANT* put() {
-        ::VariantClear(&value_);
-        return &value_;
-    }
-    const VARIANT& get() const { return value_; }
-
-  private:
-    VARIANT value_;
-};
-
 class ComApartment {
   public:
     ComApartment() : result_(::CoInitialize(nullptr)) {}

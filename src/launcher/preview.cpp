@@ -44,10 +44,10 @@ HRESULT CPreviewWnd::LoadPicture(int resourceId) {
 
 LRESULT CPreviewWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     PAINTSTRUCT paint{};
-    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    HDC dc = ::BeginPaint(hwnd_, &paint);
     if (dc && picture_) {
         RECT client{};
-        ::GetClientRect(m_hWnd, &client);
+        ::GetClientRect(hwnd_, &client);
         // The default stretch mode ANDs the rows it drops when shrinking, which garbles a colour picture in
         // a preview area smaller than the picture; halftoning averages them.
         ::SetStretchBltMode(dc, HALFTONE);
@@ -56,7 +56,7 @@ LRESULT CPreviewWnd::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
         picture_->Render(dc, 0, 0, client.right - client.left, client.bottom - client.top, 0, pictureHeight_,
                          pictureWidth_, -pictureHeight_, nullptr);
     }
-    ::EndPaint(m_hWnd, &paint);
+    ::EndPaint(hwnd_, &paint);
     return 0;
 }
 

@@ -16,6 +16,9 @@ class xml_document;
 
 namespace qm {
 
+// The text block of the settings dialog and the dialogs it opens.
+inline constexpr wchar_t kSettingsDialogTextBlock[] = L"Screensaver Settings Dialog";
+
 class StringTable {
   public:
     StringTable();

@@ -1,6 +1,9 @@
-// Owning pointer to a COM interface: releases on destruction, move-only like the handle owner.
+// Owners of COM things: a pointer to an interface (released on destruction, move-only like the handle
+// owner), a BSTR and a VARIANT.
 #pragma once
 
+#include <windows.h>
+#include <oleauto.h>
 #include <unknwn.h>
 
 #include <utility>
@@ -38,6 +41,36 @@ template <typename T> class ComPtr {
 
   private:
     T* ptr_ = nullptr;
+};
+
+// A BSTR made from a text and freed on destruction.
+class Bstr {
+  public:
+    explicit Bstr(const wchar_t* text) : value_(::SysAllocString(text)) {}
+    ~Bstr() { ::SysFreeString(value_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR get() const { return value_; }
+
+  private:
+    BSTR value_;
+};
+
+// A VARIANT cleared on destruction and before each reuse.
+class Variant {
+  public:
+    Variant() { ::VariantInit(&value_); }
+    ~Variant() { ::VariantClear(&value_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    VARIANT* put() {
+        ::VariantClear(&value_);
+        return &value_;
+    }
+    const VARIANT& get() const { return value_; }
+
+  private:
+    VARIANT value_;
 };
 
 } // namespace qm

@@ -13,22 +13,23 @@ template <typename T> class DialogImpl : public Window, public MessageMap {
     DialogImpl() = default;
     DialogImpl(const DialogImpl&) = delete;
     DialogImpl& operator=(const DialogImpl&) = delete;
-    virtual ~DialogImpl() = default;
+    // A modeless dialog still alive goes with its object.
+    virtual ~DialogImpl() { ObjectWindow<T>::DestroyAttached(*this, DWLP_USER); }
 
     INT_PTR DoModal(HWND parent = ::GetActiveWindow(), LPARAM initParam = 0) {
         initParam_ = initParam;
-        return ::DialogBoxParamW(Module().instance(), MAKEINTRESOURCEW(T::IDD), parent, &DialogImpl::DialogProc,
-                                 reinterpret_cast<LPARAM>(this));
+        return ::DialogBoxParamW(Module().instance(), MAKEINTRESOURCEW(T::IDD), parent,
+                                 &DialogImpl::DialogProc, reinterpret_cast<LPARAM>(static_cast<T*>(this)));
     }
 
     // Modeless creation, for driving a dialog from code (tests, hosts that pump their own loop).
     HWND Create(HWND parent, LPARAM initParam = 0) {
         initParam_ = initParam;
-        return ::CreateDialogParamW(Module().instance(), MAKEINTRESOURCEW(T::IDD), parent, &DialogImpl::DialogProc,
-                                    reinterpret_cast<LPARAM>(this));
+        return ::CreateDialogParamW(Module().instance(), MAKEINTRESOURCEW(T::IDD), parent,
+                                    &DialogImpl::DialogProc, reinterpret_cast<LPARAM>(static_cast<T*>(this)));
     }
 
-    BOOL EndDialog(INT_PTR result) const { return ::EndDialog(m_hWnd, result); }
+    BOOL EndDialog(INT_PTR result) const { return ::EndDialog(hwnd_, result); }
 
     virtual void OnFinalMessage(HWND) {}
 
@@ -54,28 +55,15 @@ template <typename T> class DialogImpl : public Window, public MessageMap {
     }
 
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<DialogImpl*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
-        if (msg == WM_INITDIALOG) {
-            self = static_cast<DialogImpl*>(reinterpret_cast<T*>(lParam));
-            ::SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-            self->m_hWnd = hwnd;
-            lParam = self->initParam_;
-        }
+        T* created = msg == WM_INITDIALOG ? reinterpret_cast<T*>(lParam) : nullptr;
+        T* self = ObjectWindow<T>::Find(hwnd, DWLP_USER, created);
         if (!self) return FALSE;
+        if (created) lParam = static_cast<DialogImpl*>(self)->initParam_; // the caller's own parameter
 
         LRESULT result = 0;
-        bool handled = false;
-        try {
-            handled = self->ProcessWindowMessage(hwnd, msg, wParam, lParam, result, 0);
-        } catch (...) {
-            handled = false;
-        }
-        if (msg == WM_NCDESTROY) {
-            ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
-            self->m_hWnd = nullptr;
-            self->OnFinalMessage(hwnd);
-        }
-        if (!handled) return FALSE;
+        if (!ObjectWindow<T>::Dispatch(*self, DWLP_USER, hwnd, msg, wParam, lParam, result,
+                                       [] { return LRESULT{0}; }))
+            return FALSE;
         if (ReturnsResultDirectly(msg)) return static_cast<INT_PTR>(result);
         ::SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
         return TRUE;

@@ -4,18 +4,27 @@
 
 namespace qm {
 
-UniqueModule LoadSystemLibrary(const wchar_t* fileName) {
-    HMODULE module = ::LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module) return UniqueModule(module);
-    // Systems without the search flags (before KB2533623) refuse it: build the full path instead.
-    if (::GetLastError() != ERROR_INVALID_PARAMETER) return UniqueModule();
+bool SystemFolderSearchAvailable() {
+    // Documented test for LOAD_LIBRARY_SEARCH_SYSTEM32: it exists exactly where kernel32 exports
+    // AddDllDirectory (Windows 8, and Windows 7 with KB2533623).
+    return ExportOf<void (*)()>(::GetModuleHandleW(L"kernel32.dll"), "AddDllDirectory") != nullptr;
+}
+
+UniqueModule LoadSystemLibrary(const wchar_t* fileName, bool useSearchFlag) {
+    if (useSearchFlag) return UniqueModule(::LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    // Without the flag: the full path in the system folder, so no other folder is searched.
     wchar_t dir[MAX_PATH];
-    UINT length = ::GetSystemDirectoryW(dir, MAX_PATH);
+    const UINT length = ::GetSystemDirectoryW(dir, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return UniqueModule();
     std::wstring path(dir, length);
     path += L'\\';
     path += fileName;
     return UniqueModule(::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+}
+
+UniqueModule LoadSystemLibrary(const wchar_t* fileName) {
+    static const bool useSearchFlag = SystemFolderSearchAvailable();
+    return LoadSystemLibrary(fileName, useSearchFlag);
 }
 
 } // namespace qm

@@ -8,6 +8,11 @@ namespace qm {
 
 UniqueModule LoadSystemLibrary(const wchar_t* fileName);
 
+// The two roads, for the tests: with LOAD_LIBRARY_SEARCH_SYSTEM32 where the system has it, else by the
+// full path in the system folder.
+bool SystemFolderSearchAvailable();
+UniqueModule LoadSystemLibrary(const wchar_t* fileName, bool useSearchFlag);
+
 // An export of a loaded module as a typed function pointer; null when the module or the export is missing.
 template <typename Function> Function ExportOf(HMODULE module, const char* name) {
     if (!module) return nullptr;

@@ -13,7 +13,9 @@ template <typename T> class WindowImpl : public Window, public MessageMap {
     WindowImpl() = default;
     WindowImpl(const WindowImpl&) = delete;
     WindowImpl& operator=(const WindowImpl&) = delete;
-    virtual ~WindowImpl() = default;
+    // A window still alive goes with its object (were a message loop ever left early, it would otherwise
+    // outlive the object and reach freed memory through its user data).
+    virtual ~WindowImpl() { ObjectWindow<T>::DestroyAttached(*this, GWLP_USERDATA); }
 
     // Creates the window; null when the class cannot be registered or the window cannot be made.
     HWND Create(HWND parent, const RECT& rect, const wchar_t* title, DWORD style, DWORD exStyle = 0) {
@@ -21,7 +23,7 @@ template <typename T> class WindowImpl : public Window, public MessageMap {
         if (!atom) return nullptr;
         return ::CreateWindowExW(exStyle, MAKEINTATOM(atom), title, style, rect.left, rect.top,
                                  rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
-                                 Module().instance(), this);
+                                 Module().instance(), static_cast<T*>(this));
     }
 
     // The class name this window class is registered under.
@@ -36,7 +38,7 @@ template <typename T> class WindowImpl : public Window, public MessageMap {
 
   protected:
     LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-        return ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
+        return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
     }
 
   private:
@@ -61,28 +63,14 @@ template <typename T> class WindowImpl : public Window, public MessageMap {
     }
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<WindowImpl*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (msg == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            self = static_cast<WindowImpl*>(reinterpret_cast<T*>(create->lpCreateParams));
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-            self->m_hWnd = hwnd;
-        }
+        T* created = nullptr;
+        if (msg == WM_NCCREATE)
+            created = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        T* self = ObjectWindow<T>::Find(hwnd, GWLP_USERDATA, created);
         if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-
         LRESULT result = 0;
-        bool handled = false;
-        try {
-            handled = self->ProcessWindowMessage(hwnd, msg, wParam, lParam, result, 0);
-        } catch (...) {
-            handled = false;
-        }
-        if (!handled) result = ::DefWindowProcW(hwnd, msg, wParam, lParam);
-        if (msg == WM_NCDESTROY) {
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            self->m_hWnd = nullptr;
-            self->OnFinalMessage(hwnd);
-        }
+        ObjectWindow<T>::Dispatch(*self, GWLP_USERDATA, hwnd, msg, wParam, lParam, result,
+                                  [&] { return ::DefWindowProcW(hwnd, msg, wParam, lParam); });
         return result;
     }
 };

@@ -112,8 +112,8 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     AddRows(stored);
 
     if (StringTable* table = CurrentStringTable()) {
-        table->SelectTextBlock(L"Screensaver Settings Dialog");
-        table->TranslateWindow(m_hWnd);
+        table->SelectTextBlock(kSettingsDialogTextBlock);
+        table->TranslateWindow(hwnd_);
     }
 
     // Has() looks without creating: opening the editor must not add entries to the settings.
@@ -131,7 +131,7 @@ LRESULT CPlaylistDlg::OnAddFiles(WORD, WORD, HWND, BOOL&) {
 
     OPENFILENAMEW request{};
     request.lStructSize = sizeof(request);
-    request.hwndOwner = m_hWnd;
+    request.hwndOwner = hwnd_;
     request.lpstrFilter = filter.c_str();
     request.nFilterIndex = 1;
     request.lpstrFileTitle = titleBuffer.data();
@@ -195,7 +195,7 @@ LRESULT CPlaylistDlg::OnOk(WORD, WORD, HWND, BOOL&) {
     // still cancel or try again.
     if (FAILED(RegWriteString(HKEY_LOCAL_MACHINE, SettingsKey(), kPlaylistValue, PlaylistText(entries_),
                               true))) {
-        ShowRegistryWriteError(m_hWnd);
+        ShowRegistryWriteError(hwnd_);
         return 0;
     }
     EndDialog(0);

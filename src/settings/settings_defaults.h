@@ -9,6 +9,17 @@
 
 namespace qm {
 
+// What the hardware-dependent defaults are decided by, besides the screen height: the memory of the
+// chosen monitor's adapter in whole MiB and the processor clock estimate in MHz.
+struct HardwareFacts {
+    uint32_t videoMiB = 0;
+    uint32_t cpuMHz = 0;
+};
+
+// The rows of the default table whose values the hardware decides.
+inline constexpr const char* kHardwareDefaultNames[] = {"HighQualityTextures", "HighQualityGraphics",
+                                                        "Antialiasing"};
+
 struct HardwareDefaults {
     int32_t highQualityTextures = 0;
     int32_t highQualityGraphics = 0;

@@ -1,74 +1,66 @@
 #include "settings/settings_record.h"
 
-#include "display/video_memory.h"
-#include "launcher/main_program.h"
 #include "settings/product.h"
 #include "settings/registry.h"
 
-#include <intrin.h>
+#include <algorithm>
 
 namespace qm {
 
 namespace {
 
-constexpr LONGLONG kWaitMilliseconds = 50;
+HardwareDefaults RulesFor(const HardwareFacts& facts) {
+    const int screenHeight = ::GetSystemMetrics(SM_CYFULLSCREEN);
+    return HardwareDefaultRules(facts.videoMiB, facts.cpuMHz, static_cast<uint32_t>(screenHeight));
+}
 
-// Busy-waits until the performance counter has advanced by ticks; returns at once for 0.
-void SpinPerformanceCounter(LONGLONG ticks) {
-    LARGE_INTEGER start{}, now{};
-    ::QueryPerformanceCounter(&start);
-    do {
-        ::QueryPerformanceCounter(&now);
-    } while (now.QuadPart - start.QuadPart < ticks);
+// The default table with the hardware rows left Empty, then the settings key over it. The loader never
+// yields an Empty value, and an Empty leaf steers it exactly as an Integer one does, so the rows still
+// Empty afterwards are exactly those where the hardware default would show. True when there is one.
+bool LoadOverHardwarePlaceholders(Node& settings) {
+    ApplyDefaultTable(settings, HardwareDefaults{});
+    for (const char* name : kHardwareDefaultNames)
+        settings.Get(name) = NodeValue();
+    settings.LoadFromRegistry(HKEY_LOCAL_MACHINE, SettingsKeyPath);
+    return std::any_of(
+        std::begin(kHardwareDefaultNames), std::end(kHardwareDefaultNames),
+        [&settings](const char* name) { return settings.Get(name).kind() == ValueKind::Empty; });
 }
 
 } // namespace
 
-unsigned EstimateCpuMHz() {
-    LARGE_INTEGER frequency{};
-    if (!::QueryPerformanceFrequency(&frequency)) frequency.QuadPart = 0;
-    const LONGLONG ticks = frequency.QuadPart / 1000 * kWaitMilliseconds;
-
-    unsigned long long before = __rdtsc();
-    SpinPerformanceCounter(ticks);
-    const long long waited = static_cast<long long>(__rdtsc() - before);
-
-    before = __rdtsc();
-    SpinPerformanceCounter(0);
-    const long long overhead = static_cast<long long>(__rdtsc() - before);
-
-    // Without a performance counter both waits are empty and the difference is noise that may be
-    // negative; an unsigned reading of it would claim a fast processor.
-    const long long mhz = (waited - overhead) / (kWaitMilliseconds * 1000);
-    return mhz > 0 ? static_cast<unsigned>(mhz) : 0u;
+void ApplyDefaults(Node& settings, const HardwareFacts& facts) {
+    ApplyDefaultTable(settings, RulesFor(facts));
 }
 
-void ApplyDefaults(Node& settings) {
-    const uint32_t videoMiB = QueryVideoMemoryBytes() >> 20;
-    const unsigned cpuMHz = EstimateCpuMHz();
-    const int screenHeight = ::GetSystemMetrics(SM_CYFULLSCREEN);
-    ApplyDefaultTable(settings, HardwareDefaultRules(videoMiB, cpuMHz, static_cast<uint32_t>(screenHeight)));
+void LoadSettings(Node& settings, const HardwareFactsSource& facts) {
+    if (!LoadOverHardwarePlaceholders(settings)) return;
+    const HardwareDefaults rules = RulesFor(facts());
+    const int32_t values[] = {rules.highQualityTextures, rules.highQualityGraphics, rules.antialiasing};
+    static_assert(std::size(values) == std::size(kHardwareDefaultNames));
+    for (size_t i = 0; i < std::size(values); ++i) {
+        NodeValue& row = settings.Get(kHardwareDefaultNames[i]);
+        if (row.kind() == ValueKind::Empty) row = NodeValue(values[i]);
+    }
 }
 
-void LoadSettings(Node& settings) {
-    ApplyDefaults(settings);
-    settings.LoadFromRegistry(HKEY_LOCAL_MACHINE, SettingsKeyPath);
+bool SettingsNeedHardwareFacts() {
+    Node scratch;
+    return LoadOverHardwarePlaceholders(scratch);
 }
 
 bool SaveSettings(const Node& settings) {
     return settings.SaveToRegistry(HKEY_LOCAL_MACHINE, SettingsKeyPath);
 }
 
-bool RunEntryMatchesAutostart() {
-    const std::wstring command = BuildAutostartCommand();
+bool RunEntryMatchesAutostart(const std::wstring& command) {
     std::wstring stored;
     RegReadString(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, stored, true);
     return stored == command;
 }
 
-void WriteRunEntry(bool checked) {
-    RegWriteString(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName,
-                   checked ? BuildAutostartCommand() : std::wstring(), true);
+void WriteRunEntry(bool checked, const std::wstring& command) {
+    RegWriteString(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, checked ? command : std::wstring(), true);
 }
 
 } // namespace qm

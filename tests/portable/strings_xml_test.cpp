@@ -14,7 +14,7 @@
 
 namespace {
 
-const wchar_t kSettingsBlock[] = L"Screensaver Settings Dialog";
+const wchar_t* const kSettingsBlock = qm::kSettingsDialogTextBlock;
 
 std::string ReadTable() {
     std::ifstream file(QM_TEST_DATA_DIR "/resources/strings.xml", std::ios::binary);

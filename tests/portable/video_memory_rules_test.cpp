@@ -27,7 +27,8 @@ TEST(CurMonitor, AbsentShortMalformedAndOutOfRangeSelectAdapterZero) {
     for (const std::wstring& text :
          {std::wstring(L""), std::wstring(L"5"), std::wstring(L"2:"), std::wstring(L"2: x1"),
           std::wstring(L"2: -1"), std::wstring(L"2: 3"), std::wstring(L"2: 4294967297"),
-          std::wstring(L"2: 99999999999999999999")})
+          std::wstring(L"2: 99999999999999999999"),
+          std::wstring(L"2: 18446744073709551617")}) // 2^64 + 1: wrapped, it would read as 1
         EXPECT_EQ(AdapterIndexFromCurMonitor(&text, 3), 0u) << text.size();
     const std::wstring two = L"2: 2";
     EXPECT_EQ(AdapterIndexFromCurMonitor(&two, 3), 2u);

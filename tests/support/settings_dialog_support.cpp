@@ -1,5 +1,6 @@
 #include "settings_dialog_support.h"
 
+#include "dialogs/hardware_facts.h"
 #include "launcher/wallpaper.h"
 #include "settings/product.h"
 
@@ -94,6 +95,14 @@ TestMachine::TestMachine(Monitors monitors, std::vector<int> antialiasingCounts)
     }
     useDirect3D = std::make_unique<UseFakeDirect3D9>(&direct3d);
     useCounts = std::make_unique<UseFakeAntialiasingLevels>(std::move(antialiasingCounts));
+}
+
+UseHardwareFacts::UseHardwareFacts(qm::HardwareFacts facts) {
+    qm::SetHardwareFactsForTesting([facts] { return facts; });
+}
+
+UseHardwareFacts::~UseHardwareFacts() {
+    qm::SetHardwareFactsForTesting({});
 }
 
 void StoreSetting(const std::wstring& name, const std::wstring& typedText) {

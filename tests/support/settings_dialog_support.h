@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fake_direct3d9.h"
+#include "settings/settings_defaults.h"
 #include "test_support.h"
 
 #include <windows.h>
@@ -35,7 +36,17 @@ class LiveMessageCatcher {
     HWND window_ = nullptr;
 };
 
-// The display machine the dialog sees: Direct3D 9 adapters and the supported multisample counts.
+// For the life of the object the hardware facts are these (gathering the real ones takes seconds).
+class UseHardwareFacts {
+  public:
+    explicit UseHardwareFacts(qm::HardwareFacts facts);
+    ~UseHardwareFacts();
+    UseHardwareFacts(const UseHardwareFacts&) = delete;
+    UseHardwareFacts& operator=(const UseHardwareFacts&) = delete;
+};
+
+// The display machine the dialog sees: Direct3D 9 adapters, the supported multisample counts, and
+// hardware facts for which the hardware-dependent defaults give 1 where the screen allows.
 struct TestMachine {
     enum class Monitors { One, TwoAdapters, OneGroupOfTwo };
     TestMachine(Monitors monitors, std::vector<int> antialiasingCounts);
@@ -43,6 +54,7 @@ struct TestMachine {
     FakeDirect3D9 direct3d;
     std::unique_ptr<UseFakeDirect3D9> useDirect3D;
     std::unique_ptr<UseFakeAntialiasingLevels> useCounts;
+    UseHardwareFacts useFacts{qm::HardwareFacts{4096, 4000}};
 };
 
 // Typed values in HKEY_LOCAL_MACHINE's settings key (the scratch key under ScratchRegistry).

@@ -6,9 +6,7 @@
 #include <d3d11.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <set>
 #include <tuple>
@@ -124,30 +122,6 @@ TEST(DisplayHardware, NoDirect3D11DeviceGivesNoLevels) {
     EXPECT_TRUE(qm::ProbeAntialiasingLevels().empty());
     qm::SetDirect3D11DeviceFactoryForTesting({});
     EXPECT_FALSE(qm::ProbeAntialiasingLevels().empty());
-}
-
-double MillisecondsOf(const std::function<void()>& work) {
-    auto t0 = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-}
-
-TEST(DisplayHardware, DialogStartCost) {
-    // First in a fresh process, as at a dialog start; then again, for comparison.
-    auto tables = std::make_unique<qm::DisplayTables>();
-    qm::Node settings;
-    for (int round = 0; round < 3; ++round) {
-        HRESULT result = E_UNEXPECTED;
-        std::vector<int> counts;
-        double enumerateMs = MillisecondsOf([&] { result = qm::EnumerateDisplays(*tables, settings); });
-        double probeMs = MillisecondsOf([&] { counts = qm::ProbeAntialiasingLevels(); });
-        EXPECT_EQ(result, S_OK);
-        EXPECT_FALSE(counts.empty());
-        std::printf("round %d: EnumerateDisplays %.0f ms, ProbeAntialiasingLevels %.0f ms\n", round,
-                    enumerateMs, probeMs);
-        // A generous bound: the dialog must not take many seconds to open.
-        EXPECT_LT(enumerateMs + probeMs, 5000.0);
-    }
 }
 
 } // namespace

@@ -168,7 +168,7 @@ class PlaylistEditor : public ::testing::Test {
         EXPECT_NE(list_, nullptr);
         return window;
     }
-    void Click(int id) const { ::SendMessageW(::GetDlgItem(dialog_->m_hWnd, id), BM_CLICK, 0, 0); }
+    void Click(int id) const { ::SendMessageW(::GetDlgItem(dialog_->handle(), id), BM_CLICK, 0, 0); }
     int RowCount() const { return static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)); }
     Entries Rows() const {
         Entries rows;
@@ -190,7 +190,7 @@ class PlaylistEditor : public ::testing::Test {
         return dialog_->PlaylistEntries();
     }
     std::wstring Music(int i) const { return music_ / (std::to_wstring(i) + L".mp3"); }
-    bool Ended() const { return !::IsWindowVisible(dialog_->m_hWnd); }
+    bool Ended() const { return !::IsWindowVisible(dialog_->handle()); }
 
     ScratchRegistry registry_;
     TempFolder music_;
@@ -234,13 +234,13 @@ TEST_F(PlaylistEditor, OpensEmptyWithoutAStoredPlaylistAndLeavesItAlone) {
 
 TEST_F(PlaylistEditor, ShuffleBoxFollowsTheTreeAndWritesIntoIt) {
     Open();
-    EXPECT_EQ(::SendDlgItemMessageW(dialog_->m_hWnd, IDC_SHUFFLE, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(::SendDlgItemMessageW(dialog_->handle(), IDC_SHUFFLE, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_FALSE(settings_.Has(L"ShufflePlayList", ValueKind::Integer)); // opening adds nothing
     dialog_->DestroyWindow();
 
     settings_.Get(L"ShufflePlayList") = NodeValue(int32_t{1});
     Open();
-    EXPECT_EQ(::SendDlgItemMessageW(dialog_->m_hWnd, IDC_SHUFFLE, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(::SendDlgItemMessageW(dialog_->handle(), IDC_SHUFFLE, BM_GETCHECK, 0, 0), BST_CHECKED);
     Click(IDC_SHUFFLE);
     ASSERT_TRUE(settings_.Has(L"ShufflePlayList", ValueKind::Integer));
     EXPECT_EQ(settings_.Get(L"ShufflePlayList").AsInteger(), 0);
@@ -261,7 +261,7 @@ TEST_F(PlaylistEditor, AddAsksTheOpenFileDialogAsTheSystemExpects) {
     ASSERT_EQ(g_answer.calls, 1);
     const OPENFILENAMEW& r = g_answer.request;
     EXPECT_EQ(r.lStructSize, 88u);
-    EXPECT_EQ(r.hwndOwner, dialog_->m_hWnd);
+    EXPECT_EQ(r.hwndOwner, dialog_->handle());
     EXPECT_EQ(r.nFilterIndex, 1u);
     EXPECT_EQ(r.nMaxFile, 65535u);
     EXPECT_EQ(r.nMaxFileTitle, 261u);
@@ -401,7 +401,7 @@ TEST_F(PlaylistEditor, OkStoresTheListOrShowsTheErrorAndStaysOpen) {
     Click(IDC_REMOVE_FILES);
     BoxText().clear();
     {
-        ModalAnswer answer(dialog_->m_hWnd, &ReadAndCloseBox);
+        ModalAnswer answer(dialog_->handle(), &ReadAndCloseBox);
         Click(IDOK);
         ASSERT_TRUE(answer.answered()) << "no error box owned by the editor";
     }
@@ -439,8 +439,8 @@ TEST_F(PlaylistEditor, CancelCloseBoxAndEscapeStoreNothing) {
         Click(IDC_REMOVE_FILES);
         EXPECT_THAT(InStep(), ElementsAre(Music(1)));
         if (way == 0) Click(IDCANCEL);
-        if (way == 1) ::SendMessageW(dialog_->m_hWnd, WM_CLOSE, 0, 0);
-        if (way == 2) ::SendMessageW(dialog_->m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        if (way == 1) ::SendMessageW(dialog_->handle(), WM_CLOSE, 0, 0);
+        if (way == 2) ::SendMessageW(dialog_->handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         EXPECT_TRUE(Ended()) << way;
         EXPECT_EQ(StoredText(ReadStoredPlaylist()), before) << way; // even the dropped entry stays
         dialog_->DestroyWindow();
@@ -451,8 +451,8 @@ TEST_F(PlaylistEditor, OtherNotificationsOfTheButtonsDoNothing) {
     Open();
     AnswerOneFile(Music(1));
     for (int id : {IDOK, IDCANCEL, IDC_ADD_FILES}) {
-        ::SendMessageW(dialog_->m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_SETFOCUS),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog_->m_hWnd, id)));
+        ::SendMessageW(dialog_->handle(), WM_COMMAND, MAKEWPARAM(id, BN_SETFOCUS),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog_->handle(), id)));
     }
     EXPECT_FALSE(Ended());
     EXPECT_EQ(g_answer.calls, 0);
@@ -468,14 +468,14 @@ int g_ticks = 0;
 
 // Presses once the dialog exists; should the press not end it, ends it with 99 rather than hang.
 void CALLBACK PressWhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (!g_modal || !g_modal->m_hWnd) return;
+    if (!g_modal || !g_modal->handle()) return;
     if (++g_ticks > 100) {
         ::KillTimer(nullptr, timer);
-        ::EndDialog(g_modal->m_hWnd, 99);
+        ::EndDialog(g_modal->handle(), 99);
     } else if (g_ticks == 1 && g_modalCommand == WM_CLOSE) {
-        ::PostMessageW(g_modal->m_hWnd, WM_CLOSE, 0, 0);
+        ::PostMessageW(g_modal->handle(), WM_CLOSE, 0, 0);
     } else if (g_ticks == 1) {
-        ::PostMessageW(g_modal->m_hWnd, WM_COMMAND, MAKEWPARAM(g_modalCommand, BN_CLICKED), 0);
+        ::PostMessageW(g_modal->handle(), WM_COMMAND, MAKEWPARAM(g_modalCommand, BN_CLICKED), 0);
     }
 }
 

@@ -4,14 +4,17 @@
 #include "localisation/string_table.h"
 #include "settings/product.h"
 
+#include "dialogs/hardware_facts.h"
 #include "settings_dialog_fixture.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 
 using namespace qmtest;
 
@@ -282,6 +285,42 @@ TEST_F(SettingsDialogTest, OneMonitorIsListedAndTheChoiceDisabled) {
     EXPECT_FALSE(Enabled(IDC_MONITOR_LIST));
     EXPECT_FALSE(Enabled(IDC_BLANK_SCREENS));
     EXPECT_TRUE(Checked(IDC_BLANK_SCREENS)); // ShowBlackScreens defaults to 1
+}
+
+// The probes run on threads of their own; one that throws answers as its failure does.
+TEST_F(SettingsDialogTest, ProbesThatFailOrThrowGiveNoMonitorsNoCountsAndNoVideoMemory) {
+    struct Probes {
+        const char* what;
+        std::function<IDirect3D9*()> direct3d;
+        std::function<std::vector<int>()> levels;
+        std::function<qm::HardwareFacts()> facts;
+    };
+    const Probes cases[] = {
+        {"failing", [] { return static_cast<IDirect3D9*>(nullptr); }, [] { return std::vector<int>{}; },
+         [] { return qm::HardwareFacts{}; }},
+        {"throwing", []() -> IDirect3D9* { throw std::runtime_error("Direct3D 9"); },
+         []() -> std::vector<int> { throw std::runtime_error("Direct3D 11"); },
+         []() -> qm::HardwareFacts { throw std::runtime_error("video memory"); }},
+    };
+    for (const Probes& probes : cases) {
+        SCOPED_TRACE(probes.what);
+        qm::SetDirect3DFactoryForTesting(probes.direct3d);
+        qm::SetAntialiasingProbeForTesting(probes.levels);
+        qm::SetHardwareFactsForTesting(probes.facts);
+        dialog_ = std::make_unique<qm::CSettingsDlg>();
+        EXPECT_NE(dialog_->Create(nullptr), nullptr);
+        EXPECT_EQ(dialog_->displays().monitorCount, 0u);
+        EXPECT_TRUE(ComboTexts(Item(IDC_MONITOR_LIST)).empty());
+        EXPECT_FALSE(Enabled(IDC_MONITOR_LIST));
+        EXPECT_TRUE(ComboTexts(Item(IDC_ANTIALIASING_LIST)).empty());
+        for (const char* row : qm::kHardwareDefaultNames)
+            EXPECT_EQ(TreeInteger(row), 0) << row;
+        EXPECT_EQ(Position(IDC_MUSIC_VOLUME), 15) << "the rest of the dialog is as always";
+        TearDown();
+    }
+    qm::SetDirect3DFactoryForTesting({});
+    qm::SetAntialiasingProbeForTesting({});
+    qm::SetHardwareFactsForTesting({});
 }
 
 TEST_F(SettingsDialogTest, TwoSeparateAdaptersOfferNoMultiMonitorEntry) {

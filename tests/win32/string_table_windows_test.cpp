@@ -220,7 +220,7 @@ TEST_F(TranslateWindowTest, WindowsWithoutATableEntryKeepTheirText) {
 TEST_F(TranslateWindowTest, ShippedTableTranslatesToEachLanguage) {
     StringTable table;
     ASSERT_TRUE(table.Load("", IDR_STRING_TABLE_XML));
-    ASSERT_TRUE(table.SelectTextBlock(L"Screensaver Settings Dialog"));
+    ASSERT_TRUE(table.SelectTextBlock(qm::kSettingsDialogTextBlock));
     struct Case {
         const wchar_t *language, *title, *button;
     };
@@ -256,7 +256,7 @@ TEST(DialogTemplates, EveryTextIsAKeyOfTheSettingsBlock) {
     ::InitCommonControlsEx(&controls);
     StringTable table;
     ASSERT_TRUE(table.Load("", IDR_STRING_TABLE_XML));
-    ASSERT_TRUE(table.SelectTextBlock(L"Screensaver Settings Dialog"));
+    ASSERT_TRUE(table.SelectTextBlock(qm::kSettingsDialogTextBlock));
     const std::vector<std::wstring> setByCode = {L"Quillmere - Taveny 3D Screensaver Configuration",
                                                  L"Sounds volume: 100%", L"Music volume: 100%"};
     for (int id : {IDD_PLAYLIST, IDD_SETTINGS}) {

@@ -1,16 +1,26 @@
-// Timing of the Configure mode's start-up.
+// Timing of the Configure mode.
 //   qm_configure_bench start RUNS COMMAND_LINE
 //       Starts the command RUNS times; each time measures from CreateProcess until the program's dialog is
 //       on screen and answers messages (ready for input), then closes it. Prints each run and the median.
+//   qm_configure_bench first RUNS COMMAND_LINE
+//       The same with no saved settings: the settings key's values are removed before each run and put
+//       back at the end.
+//   qm_configure_bench ok COMMAND_LINE
+//       Opens the dialog once and presses OK, so that the settings are saved.
+//   qm_configure_bench restore RUNS DELAY_MS COMMAND_LINE
+//       Opens the dialog, waits DELAY_MS after it is ready, moves the music volume away from its default,
+//       presses "Restore Defaults" and measures until the dialog shows the default volume again.
 //   qm_configure_bench pieces
-//       In this fresh process, times each piece of the dialog's initialisation once, cold, in the order
-//       the dialog runs them.
+//       In this fresh process, times each piece of the dialog's initialisation once, cold.
+#include "dialogs/hardware_facts.h"
 #include "display/display_tables.h"
 #include "display/video_memory.h"
+#include "launcher/main_program.h"
 #include "launcher/wallpaper.h"
 #include "localisation/language.h"
 #include "localisation/string_table.h"
 #include "settings/node.h"
+#include "settings/product.h"
 #include "settings/settings_record.h"
 
 #include "resource.h"
@@ -24,6 +34,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -50,50 +61,170 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM context) {
     return FALSE;
 }
 
-// Milliseconds from the start until the dialog answers, or a negative number on failure.
-double TimeOneStart(std::wstring commandLine) {
+struct Started {
+    PROCESS_INFORMATION process{};
+    HWND dialog = nullptr;
+    double readyMs = -1; // from CreateProcess until the dialog answers; negative when it never did
+};
+
+// Starts the command and waits until its dialog is on screen and answers messages.
+Started StartAndWaitReady(std::wstring commandLine) {
+    Started started;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
     const Clock::time_point start = Clock::now();
     if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &pi))
-        return -1;
-    ::CloseHandle(pi.hThread);
-    double ready = -1;
-    Search search{pi.dwProcessId, nullptr};
-    while (MillisecondsSince(start) < 30000 && ::WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+                          &started.process))
+        return started;
+    ::CloseHandle(started.process.hThread);
+    Search search{started.process.dwProcessId, nullptr};
+    while (MillisecondsSince(start) < 60000 &&
+           ::WaitForSingleObject(started.process.hProcess, 0) == WAIT_TIMEOUT) {
         search.found = nullptr;
         ::EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
         DWORD_PTR result = 0;
         // Visible is not enough: the dialog shows itself before its initialisation ends. A message that
         // comes back means its loop is running.
         if (search.found && ::SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result)) {
-            ready = MillisecondsSince(start);
+            started.readyMs = MillisecondsSince(start);
+            started.dialog = search.found;
             break;
         }
         ::Sleep(1);
     }
-    if (search.found) ::PostMessageW(search.found, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
-    ::CloseHandle(pi.hProcess);
-    return ready;
+    return started;
 }
 
-int Start(int runs, const std::wstring& commandLine) {
+// Presses a button of the dialog (or closes it) and waits for the process to end.
+void Finish(Started& started, UINT msg = WM_CLOSE, WPARAM wParam = 0) {
+    if (started.dialog) ::PostMessageW(started.dialog, msg, wParam, 0);
+    if (started.process.hProcess) {
+        if (::WaitForSingleObject(started.process.hProcess, 20000) != WAIT_OBJECT_0)
+            ::TerminateProcess(started.process.hProcess, 1);
+        ::CloseHandle(started.process.hProcess);
+    }
+}
+
+int PrintMedian(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    std::printf("  median: %.0f ms\n", times[times.size() / 2]);
+    return 0;
+}
+
+// The settings key's values (64-bit view, as the screensaver uses it), taken away and put back.
+class SettingsPutAside {
+  public:
+    SettingsPutAside() {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+            0)
+            return;
+        wchar_t name[2048];
+        std::vector<BYTE> data(65536);
+        for (DWORD i = 0;; ++i) {
+            DWORD nameLength = 2048, bytes = static_cast<DWORD>(data.size()), type = 0;
+            if (::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &bytes) != 0) break;
+            values_.push_back({name, type, std::vector<BYTE>(data.begin(), data.begin() + bytes)});
+        }
+        ::RegCloseKey(key);
+    }
+    ~SettingsPutAside() {
+        Clear();
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, nullptr, 0,
+                              KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr) != 0)
+            return;
+        for (const Value& v : values_)
+            ::RegSetValueExW(key, v.name.c_str(), 0, v.type, v.data.data(),
+                             static_cast<DWORD>(v.data.size()));
+        ::RegCloseKey(key);
+    }
+    void Clear() {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                            &key) != 0)
+            return;
+        wchar_t name[2048];
+        DWORD nameLength = 2048;
+        while (::RegEnumValueW(key, 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr) == 0 &&
+               ::RegDeleteValueW(key, name) == 0)
+            nameLength = 2048;
+        ::RegCloseKey(key);
+    }
+
+  private:
+    struct Value {
+        std::wstring name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    std::vector<Value> values_;
+};
+
+int Start(int runs, const std::wstring& commandLine, bool withoutSettings) {
+    SettingsPutAside saved;
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        double ms = TimeOneStart(commandLine);
-        if (ms < 0) {
+        if (withoutSettings) saved.Clear();
+        Started started = StartAndWaitReady(commandLine);
+        Finish(started);
+        if (started.readyMs < 0) {
             std::fwprintf(stderr, L"run %d: no dialog\n", i + 1);
+            return 1;
+        }
+        std::printf("  run %d: %.0f ms\n", i + 1, started.readyMs);
+        times.push_back(started.readyMs);
+    }
+    return PrintMedian(times);
+}
+
+int PressOk(const std::wstring& commandLine) {
+    Started started = StartAndWaitReady(commandLine);
+    Finish(started, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
+    return started.readyMs < 0 ? 1 : 0;
+}
+
+LRESULT SendTo(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_NORMAL, 30000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+int Restore(int runs, int delayMs, const std::wstring& commandLine) {
+    constexpr int kMusicVolume = 1044, kRestoreDefaults = 3, kDefaultVolume = 15, kAway = 77;
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        Started started = StartAndWaitReady(commandLine);
+        if (started.readyMs < 0) {
+            Finish(started);
+            std::fwprintf(stderr, L"run %d: no dialog\n", i + 1);
+            return 1;
+        }
+        ::Sleep(static_cast<DWORD>(delayMs));
+        HWND volume = ::GetDlgItem(started.dialog, kMusicVolume);
+        SendTo(volume, TBM_SETPOS, TRUE, kAway);
+        const Clock::time_point click = Clock::now();
+        ::PostMessageW(started.dialog, WM_COMMAND, MAKEWPARAM(kRestoreDefaults, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(started.dialog, kRestoreDefaults)));
+        // A sent message is answered before the posted click, so the first answers may still be the old
+        // position; the default comes back when the click's handler has set every control.
+        double ms = -1;
+        while (MillisecondsSince(click) < 60000) {
+            if (SendTo(volume, TBM_GETPOS) == kDefaultVolume) {
+                ms = MillisecondsSince(click);
+                break;
+            }
+            ::Sleep(1);
+        }
+        Finish(started);
+        if (ms < 0) {
+            std::fwprintf(stderr, L"run %d: the defaults never showed\n", i + 1);
             return 1;
         }
         std::printf("  run %d: %.0f ms\n", i + 1, ms);
         times.push_back(ms);
     }
-    std::sort(times.begin(), times.end());
-    std::printf("  median: %.0f ms\n", times[times.size() / 2]);
-    return 0;
+    return PrintMedian(times);
 }
 
 void Piece(const char* name, const std::function<void()>& work) {
@@ -117,9 +248,21 @@ int Pieces() {
     });
     Piece("Direct3D 9: adapters, modes, monitors", [&] { qm::EnumerateDisplays(tables, settings); });
     Piece("video memory (WMI, else DirectDraw)", [] { qm::QueryVideoMemoryBytes(); });
+    HMONITOR primary = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    Piece("  of it: the display device identifier (DirectDraw listing)", [primary] {
+        wchar_t id[512];
+        qm::FindDisplayDeviceId(primary, id, 512);
+    });
+    Piece("  of it: the WMI road with that identifier", [primary] {
+        uint32_t bytes = 0;
+        qm::QueryAdapterRamByDeviceId(primary, &bytes);
+    });
+    Piece("  of it: DirectDraw's video memory", [] { qm::QueryDirectDrawVideoMemory(); });
     Piece("processor clock estimate (50 ms busy wait)", [] { qm::EstimateCpuMHz(); });
-    Piece("load settings (defaults again: video memory + clock)", [&] { qm::LoadSettings(settings); });
-    Piece("Run entry comparison", [] { qm::RunEntryMatchesAutostart(); });
+    Piece("does the settings key need the hardware facts", [] { qm::SettingsNeedHardwareFacts(); });
+    Piece("load settings (hardware facts given)",
+          [&] { qm::LoadSettings(settings, [] { return qm::HardwareFacts{}; }); });
+    Piece("Run entry comparison", [] { qm::RunEntryMatchesAutostart(qm::BuildAutostartCommand()); });
     Piece("Direct3D 11: antialiasing levels", [] { qm::ProbeAntialiasingLevels(); });
     Piece("Direct3D 11: antialiasing levels, again (warm)", [] { qm::ProbeAntialiasingLevels(); });
     ::CoUninitialize();
@@ -129,8 +272,13 @@ int Pieces() {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc >= 4 && std::wstring(argv[1]) == L"start") return Start(_wtoi(argv[2]), argv[3]);
+    const std::wstring mode = argc >= 2 ? argv[1] : L"";
+    if (argc >= 4 && mode == L"start") return Start(_wtoi(argv[2]), argv[3], false);
+    if (argc >= 4 && mode == L"first") return Start(_wtoi(argv[2]), argv[3], true);
+    if (argc >= 3 && mode == L"ok") return PressOk(argv[2]);
+    if (argc >= 5 && mode == L"restore") return Restore(_wtoi(argv[2]), _wtoi(argv[3]), argv[4]);
     if (argc >= 2 && std::wstring(argv[1]) == L"pieces") return Pieces();
-    std::fwprintf(stderr, L"usage: qm_configure_bench start RUNS COMMAND_LINE | pieces\n");
+    std::fwprintf(stderr, L"usage: qm_configure_bench start|first RUNS COMMAND_LINE | ok COMMAND_LINE | "
+                          L"restore RUNS DELAY_MS COMMAND_LINE | pieces\n");
     return 2;
 }
