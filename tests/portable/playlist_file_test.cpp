@@ -41,15 +41,8 @@ std::wstring Widen(const std::string& bytes) {
     return text;
 }
 
-std::string Repeat(const std::string& part, std::size_t times) {
-    std::string whole;
-    for (std::size_t i = 0; i < times; ++i)
-        whole += part;
-    return whole;
-}
-
-std::wstring Repeat(const std::wstring& part, std::size_t times) {
-    std::wstring whole;
+template <typename Text> Text Repeat(const Text& part, std::size_t times) {
+    Text whole;
     for (std::size_t i = 0; i < times; ++i)
         whole += part;
     return whole;
@@ -121,17 +114,12 @@ TEST(PlaylistFileNames, BaseDirectoryAndPlaylistEnding) {
     EXPECT_EQ(PlaylistBaseDirectory(L"D:/Lists/mix.m3u"), L""); // only the backslash separates
 
     using enum PlaylistFileKind;
-    EXPECT_EQ(PlaylistFileKindOf(L"C:\\mix.m3u"), M3u);
-    EXPECT_EQ(PlaylistFileKindOf(L"C:\\OLD.M3U"), M3u);
-    EXPECT_EQ(PlaylistFileKindOf(L"C:\\mix.m3U"), M3u);
-    EXPECT_EQ(PlaylistFileKindOf(L".m3u"), M3u);
-    EXPECT_EQ(PlaylistFileKindOf(L"C:\\mix.m3u8"), M3u8);
-    EXPECT_EQ(PlaylistFileKindOf(L"C:\\MIX.M3U8"), M3u8);
-    EXPECT_EQ(PlaylistFileKindOf(L"C:\\mixm3u"), NotAPlaylist);
-    EXPECT_EQ(PlaylistFileKindOf(L"C:\\mix.m3u8.mp3"), NotAPlaylist);
-    EXPECT_EQ(PlaylistFileKindOf(L"C:\\mix.pls"), NotAPlaylist);
-    EXPECT_EQ(PlaylistFileKindOf(L"m3u"), NotAPlaylist);
-    EXPECT_EQ(PlaylistFileKindOf(L""), NotAPlaylist);
+    for (const wchar_t* name : {L"C:\\mix.m3u", L"C:\\OLD.M3U", L"C:\\mix.m3U", L".m3u"})
+        EXPECT_EQ(PlaylistFileKindOf(name), M3u) << name;
+    for (const wchar_t* name : {L"C:\\mix.m3u8", L"C:\\MIX.M3U8"})
+        EXPECT_EQ(PlaylistFileKindOf(name), M3u8) << name;
+    for (const wchar_t* name : {L"C:\\mixm3u", L"C:\\mix.m3u8.mp3", L"C:\\mix.pls", L"m3u", L""})
+        EXPECT_EQ(PlaylistFileKindOf(name), NotAPlaylist) << name;
 }
 
 TEST(PlaylistFileDecoder, CarriageReturnLineFeedBecomesLineFeed) {
@@ -187,13 +175,13 @@ TEST(PlaylistFileDecoder, DecodesByTheMarkValidUtf8OrTheAnsiCodePage) {
         {"2022 decoded characters", Repeat(el, 2022) + "\nz", 1252, M3u,
          std::wstring(2022, L'\u041B') + L"\nz\n"},
         {"2023 decoded characters", "a\n" + Repeat(el, 2023) + "\nz", 1252, M3u, L"a\n"},
-        {"2022 ANSI characters", Repeat("\xCB", 2022) + "\nz", 1251, M3u,
+        {"2022 ANSI characters", Repeat(std::string("\xCB"), 2022) + "\nz", 1251, M3u,
          std::wstring(2022, L'\u041B') + L"\nz\n"},
         {"a comment is measured though not kept",
          "a\n#" + Repeat(el, 2021) + "\nz\n#" + Repeat(el, 2022) + "\nq", 1252, M3u, L"a\nz\n"},
         {"short as UTF-8, too long as ANSI", "a\n" + Repeat(el, 1500) + "\n\xFC", 1252, M3u, L"a\n"},
         {"four bytes a character after a mark", mark + Repeat(note, 2022) + "\nz", 1252, M3u,
-         Repeat(L"\U0001F3B5", 2022) + L"\nz\n"},
+         Repeat(std::wstring(L"\U0001F3B5"), 2022) + L"\nz\n"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(PlaylistTextFromFileBytes(c.bytes, c.codePage, c.kind), c.text) << c.what;
