@@ -1,6 +1,6 @@
-// Arbitrary bytes as an .m3u file, as stored playlist text and as an open-file result buffer: reading
-// must stay within bounds, give the same text however the file arrives in pieces, and every accepted
-// entry must survive being stored and read back.
+// Arbitrary bytes as an .m3u or .m3u8 file, as stored playlist text and as an open-file result buffer:
+// reading must stay within bounds, give the same text however the file arrives in pieces, keep only
+// naming lines within the line limit, and every accepted entry must survive being stored and read back.
 #include "playlist/open_file_names.h"
 #include "playlist/playlist_file.h"
 
@@ -31,14 +31,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::size_t piece = 1 + data[0] % 17;
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
 
-    const std::wstring whole = qm::PlaylistTextFromFileBytes(bytes);
-    qm::PlaylistFileDecoder decoder;
+    const unsigned codePage = (data[0] & 0x20) ? 1251 : 1252;
+    const auto kind = (data[0] & 0x40) ? qm::PlaylistFileKind::M3u8 : qm::PlaylistFileKind::M3u;
+    const std::wstring whole = qm::PlaylistTextFromFileBytes(bytes, codePage, kind);
+    qm::PlaylistFileDecoder decoder(qm::SingleByteCodePageDecoder(codePage), kind);
     for (std::size_t at = 0; at < bytes.size(); at += piece) {
         if (!decoder.Feed(bytes.substr(at, piece))) break;
     }
     decoder.Finish();
     Check(decoder.text() == whole);
     Check(whole.empty() || whole.back() == L'\n');
+    // Only naming lines are kept, none longer than the limit however it was decoded.
+    for (std::size_t start = 0; start < whole.size();) {
+        const std::size_t end = whole.find(L'\n', start);
+        Check(end != start && whole[start] != L'#');
+        Check(qm::CharacterCount(std::wstring_view(whole).substr(start, end - start)) <=
+              qm::kMaxPlaylistLine);
+        start = end + 1;
+    }
+    // Bytes that are all ASCII read the same whatever the code page or the kind of file.
+    bool ascii = true;
+    for (char c : bytes)
+        ascii = ascii && static_cast<uint8_t>(c) < 0x80;
+    if (ascii) Check(whole == qm::PlaylistTextFromFileBytes(bytes, 1251 + 1252 - codePage));
 
     const std::wstring base = (data[0] & 0x80) ? L"D:\\Lists\\" : L"";
     std::vector<std::wstring> entries;

@@ -33,13 +33,20 @@ std::wstring PlaylistOpenFileFilter(const std::function<std::wstring(const std::
         filter += pattern;
         filter += L'\0';
     };
-    add(translate(L"All supported files") + L" (*.m3u,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)",
-        L"*.m3u;*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid");
-    add(translate(L"Playlist Files") + L" (*.m3u,*.pls)", L"*.m3u;*.pls");
+    add(translate(L"All supported files") +
+            L" (*.m3u,*.m3u8,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)",
+        L"*.m3u;*.m3u8;*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid");
+    add(translate(L"Playlist Files") + L" (*.m3u,*.m3u8,*.pls)", L"*.m3u;*.m3u8;*.pls");
     for (const auto& pair : kFixed)
         add(pair.shown, pair.pattern);
     filter += L'\0';
     return filter;
+}
+
+std::size_t OpenFileRetryBufferChars(std::uint16_t reported, std::size_t current) {
+    std::size_t needed = reported;
+    if (needed <= current) needed += (current - needed) / 0x10000 * 0x10000 + 0x10000;
+    return needed <= kMaxOpenFileBufferChars ? needed : 0;
 }
 
 std::vector<std::wstring> ChosenFilePaths(std::wstring_view buffer, std::size_t fileOffset) {

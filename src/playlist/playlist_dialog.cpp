@@ -1,5 +1,6 @@
 #include "playlist/playlist_dialog.h"
 
+#include "localisation/error_box.h"
 #include "localisation/string_table.h"
 #include "platform/controls.h"
 #include "playlist/open_file_names.h"
@@ -8,6 +9,7 @@
 #include "settings/product.h"
 #include "settings/registry.h"
 
+#include <cderr.h>
 #include <commctrl.h>
 
 namespace qm {
@@ -23,8 +25,13 @@ static_assert(kOpenFlags == 0x81A00);
 static_assert(sizeof(OPENFILENAMEW) == 88, "the full structure, as the system expects it");
 #endif
 
-BOOL SystemOpenFileDialog(OPENFILENAMEW* request) {
-    return ::GetOpenFileNameW(request);
+// Each new try shows the dialog again; after this many the user is not asked once more.
+constexpr int kMaxOpenFileTries = 8;
+
+BOOL SystemOpenFileDialog(OPENFILENAMEW* request, DWORD* error) {
+    if (::GetOpenFileNameW(request)) return TRUE;
+    *error = ::CommDlgExtendedError();
+    return FALSE;
 }
 
 CPlaylistDlg::OpenFileDialogFn g_openFileDialog = &SystemOpenFileDialog;
@@ -127,13 +134,24 @@ LRESULT CPlaylistDlg::OnAddFiles(WORD, WORD, HWND, BOOL&) {
     request.hwndOwner = hwnd_;
     request.lpstrFilter = filter.c_str();
     request.nFilterIndex = 1;
-    request.lpstrFile = fileBuffer.data();
-    request.nMaxFile = kFileBufferChars;
     request.lpstrFileTitle = titleBuffer.data();
     request.nMaxFileTitle = kFileTitleChars;
-    request.lpstrDefExt = L"*.*";
+    // No default extension: the system would append it to a name typed without one, and "*.*" made
+    // such a name one that is never found.
+    request.lpstrDefExt = nullptr;
     request.Flags = kOpenFlags;
-    if (!g_openFileDialog(&request)) return 0;
+    for (int tries = 1;; ++tries) {
+        request.lpstrFile = fileBuffer.data();
+        request.nMaxFile = static_cast<DWORD>(fileBuffer.size());
+        DWORD error = 0;
+        if (g_openFileDialog(&request, &error)) break;
+        // A selection too large for the buffer: ask again with the size the dialog says it needs.
+        if (error != FNERR_BUFFERTOOSMALL || tries == kMaxOpenFileTries) return 0;
+        const std::size_t size =
+            OpenFileRetryBufferChars(static_cast<std::uint16_t>(fileBuffer[0]), fileBuffer.size());
+        if (size == 0) return 0;
+        fileBuffer.assign(size, L'\0');
+    }
 
     std::vector<std::wstring> added;
     for (const auto& chosen : ChosenFilePaths(fileBuffer, request.nFileOffset)) {
@@ -173,7 +191,13 @@ LRESULT CPlaylistDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CPlaylistDlg::OnOk(WORD, WORD, HWND, BOOL&) {
-    (void)RegWriteString(HKEY_LOCAL_MACHINE, SettingsKey(), kPlaylistValue, PlaylistText(entries_), true);
+    // A list that could not be stored would be lost on closing: say so and stay open, so the user can
+    // still cancel or try again.
+    if (FAILED(RegWriteString(HKEY_LOCAL_MACHINE, SettingsKey(), kPlaylistValue, PlaylistText(entries_),
+                              true))) {
+        ShowRegistryWriteError(hwnd_);
+        return 0;
+    }
     EndDialog(0);
     return 0;
 }

@@ -1,6 +1,7 @@
 // The playlist editor: the user's music files one per row, added through the open-file dialog (music
-// files or .m3u playlists), removed by selection, and the Shuffle option. OK stores the playlist at once;
-// Cancel and the close box leave the stored playlist as it was.
+// files or .m3u and .m3u8 playlists), removed by selection, and the Shuffle option. OK stores the
+// playlist at once, or says that it could not and stays open; Cancel and the close box leave the stored
+// playlist as it was.
 #pragma once
 
 #include "platform/dialog_impl.h"
@@ -20,8 +21,9 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
   public:
     enum { IDD = IDD_PLAYLIST };
 
-    // The system's open-file dialog, replaceable so tests can answer it with a prepared buffer.
-    using OpenFileDialogFn = BOOL (*)(OPENFILENAMEW* request);
+    // The system's open-file dialog, replaceable so tests can answer it with a prepared buffer: TRUE when
+    // files were chosen, else FALSE with the dialog's error code (0 when cancelled) in *error.
+    using OpenFileDialogFn = BOOL (*)(OPENFILENAMEW* request, DWORD* error);
     static void SetOpenFileDialogForTesting(OpenFileDialogFn dialog);
 
     CPlaylistDlg(Node& settings, std::wstring productName);

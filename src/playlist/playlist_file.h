@@ -1,6 +1,7 @@
-// The user's music playlist as text: reading the stored playlist and .m3u files into entries, and the
-// text that is stored. An entry is any non-comment line that names something that exists; the existence
-// test is passed in, so the text rules run anywhere (the Windows build adds the real file-system test).
+// The user's music playlist as text: reading the stored playlist and .m3u/.m3u8 files into entries, and
+// the text that is stored. An entry is any non-comment line that names something that exists; the
+// existence test and the system's code page are passed in, so the text rules run anywhere (the Windows
+// build adds the real file system and the real ANSI code page).
 #pragma once
 
 #include <cstddef>
@@ -11,25 +12,39 @@
 
 namespace qm {
 
-// Longest line a playlist may hold; a longer line ends the reading.
+// Longest line a playlist may hold, in characters (a character outside the Basic Multilingual Plane
+// counts once, though Windows holds it in two UTF-16 units); a longer line ends the reading.
 inline constexpr std::size_t kMaxPlaylistLine = 2022;
 
 // Most lines naming something (neither empty nor starting with '#') read from one playlist file. Each
-// costs a file-system lookup or two, so without a bound a file of millions of short names would freeze
-// the editor for minutes; a real playlist, even of tens of thousands of tracks, stays below it. Comment
+// costs a file-system lookup, so without a bound a file of millions of short names would freeze the
+// editor for minutes; a real playlist, even of tens of thousands of tracks, stays below it. Comment
 // lines ("#EXTINF" before every track in an extended playlist) cost no lookup and do not count.
 inline constexpr std::size_t kMaxPlaylistFileNames = 100000;
 
-// Most lines of any kind read from one playlist file: bounds the text held for a file of nothing but
-// comments, far above what the name bound lets a real playlist reach (two lines a track).
+// Most lines of any kind read from one playlist file: comment lines are not kept, but reading them
+// still takes time, so a file of nothing but comments ends here, far above what the name bound lets a
+// real playlist reach (two lines a track).
 inline constexpr std::size_t kMaxPlaylistFileLines = 1000000;
 
 // Whether something (file or directory) of this name exists.
 using PathExistsFn = std::function<bool(const std::wstring& path)>;
 
+// The characters of bytes written in the system's ANSI code page ("ANSI" files of Windows programs).
+using CodePageDecoder = std::function<std::wstring(std::string_view bytes)>;
+
+// Windows-1251 and Windows-1252 as Windows decodes them (a byte the code page leaves undefined becomes
+// the character of the same code); any other code page decodes each byte to the character of the same
+// code. The Windows build decodes with the system instead; this serves the portable build and tests.
+CodePageDecoder SingleByteCodePageDecoder(unsigned codePage);
+
+// Characters of a wide text: a UTF-16 surrogate pair counts once, so both builds count alike.
+std::size_t CharacterCount(std::wstring_view text);
+
 // Appends to entries each accepted line of text: lines end at LF; empty lines and lines starting with
-// '#' are skipped; no trimming. A line names baseDirectory + line when that exists, else the line alone
-// when that exists, else nothing.
+// '#' are skipped; no trimming; a line over kMaxPlaylistLine characters ends the reading. A line names
+// baseDirectory + line when that exists, else the line alone when that exists (asked only when the
+// base directory is not empty, so each line is looked up once at most there), else nothing.
 void ParsePlaylistText(const std::wstring& baseDirectory, const std::wstring& text,
                        std::vector<std::wstring>& entries, const PathExistsFn& exists);
 
@@ -39,60 +54,89 @@ std::wstring PlaylistText(const std::vector<std::wstring>& entries);
 // The path up to and including its last backslash; empty when it has none.
 std::wstring PlaylistBaseDirectory(const std::wstring& path);
 
-// True when the path ends in exactly "m3u" (case-sensitive): a playlist to expand, not a music file.
-bool IsPlaylistFileName(const std::wstring& path);
+enum class PlaylistFileKind {
+    NotAPlaylist, // a music file (".pls" too): added as it is
+    M3u,          // ".m3u": UTF-8 when its bytes say so, else the ANSI code page
+    M3u8,         // ".m3u8": always UTF-8
+};
 
-// Turns the bytes of a playlist file into playlist text the way a text-mode read does: CR LF becomes
-// LF, byte 0x1A ends the file, each byte becomes the character of the same code. The lines are joined,
-// each followed by LF; a line over kMaxPlaylistLine characters ends the reading, and so do the
-// kMaxPlaylistFileNames-th naming line and the kMaxPlaylistFileLines-th line (either is kept). Fed in
-// pieces, so a large file need not be held twice.
+// By the name's ending, ".m3u" or ".m3u8" in any letter case.
+PlaylistFileKind PlaylistFileKindOf(const std::wstring& path);
+
+// Turns the bytes of a playlist file into playlist text. Text mode first: CR LF becomes LF, byte 0x1A
+// ends the file. Then the encoding: UTF-8 after a UTF-8 byte-order mark (the mark dropped) or for an
+// .m3u8 file, else UTF-8 when the bytes read are valid UTF-8 with something beyond ASCII, else the
+// ANSI code page. The naming lines are kept, each followed by LF; comment lines and empty lines are
+// not. A line over kMaxPlaylistLine characters ends the text; so do the kMaxPlaylistFileNames-th naming
+// line and the kMaxPlaylistFileLines-th line (either is kept). Fed in pieces, so a large file need not
+// be held twice; the reading stops once no encoding still possible could take in another line.
 class PlaylistFileDecoder {
   public:
+    PlaylistFileDecoder(CodePageDecoder ansi, PlaylistFileKind kind);
+
     // Returns false once the reading has ended; further bytes are then ignored.
     bool Feed(std::string_view bytes);
-    // The end of the file: a last line without LF counts too.
+    // The end of the file: a last line without LF counts too. The text is decoded here.
     void Finish();
     bool ended() const { return ended_; }
+    // Empty until Finish.
     const std::wstring& text() const { return text_; }
 
   private:
+    void Put(char byte);
     void EndLine();
-    void Put(wchar_t c);
+    void EndText();
+    void CutOverLongLine(bool forUtf8, bool forAnsi);
+    bool NoEncodingCanReadOn() const;
 
-    std::wstring text_;
-    std::size_t lineLength_ = 0;
+    CodePageDecoder ansi_;
+    bool utf8Possible_ = true; // no invalid UTF-8 yet, or UTF-8 whatever the bytes
+    bool ansiPossible_ = true; // neither a byte-order mark nor an .m3u8 file
+    bool nonAscii_ = false;    // a byte of the lines read is beyond ASCII
+    std::string line_;         // the bytes of the line being read
+    std::string names_;        // the bytes of the naming lines read, each followed by LF
+    // Where in names_ the text ends when read as UTF-8 or as ANSI: before its first over-long line.
+    std::size_t utf8End_ = std::string::npos;
+    std::size_t ansiEnd_ = std::string::npos;
     std::size_t lineCount_ = 0;
     std::size_t nameCount_ = 0;
-    bool lineIsComment_ = false;
     bool pendingCr_ = false;
     bool ended_ = false;
+    bool finished_ = false;
+    std::wstring text_;
 };
 
-// The whole of a file's bytes as playlist text (PlaylistFileDecoder in one piece).
-std::wstring PlaylistTextFromFileBytes(std::string_view bytes);
+// The whole of a file's bytes as playlist text, the ANSI code page being codePage (decoded by
+// SingleByteCodePageDecoder; Windows-1252 is what Western systems use).
+std::wstring PlaylistTextFromFileBytes(std::string_view bytes, unsigned codePage = 1252,
+                                       PlaylistFileKind kind = PlaylistFileKind::M3u);
 
-// AddPlaylistPath with the file reading and the existence test passed in: a name ending in "m3u"
-// yields the accepted entries of that file (read by readFile as bytes; nothing when unreadable), any
-// other name is itself the one entry.
-std::vector<std::wstring>
-AddPlaylistPath(const std::wstring& path, const PathExistsFn& exists,
-                const std::function<bool(const std::wstring& path, PlaylistFileDecoder& decoder)>& readFile);
+// Reads the file at path into the decoder as bytes; false when it cannot be opened.
+using ReadPlaylistBytesFn = std::function<bool(const std::wstring& path, PlaylistFileDecoder& decoder)>;
+
+// AddPlaylistPath with the file reading, the existence test and the ANSI code page passed in: a
+// playlist name yields the accepted entries of that file (nothing when unreadable), any other name is
+// itself the one entry.
+std::vector<std::wstring> AddPlaylistPath(const std::wstring& path, const PathExistsFn& exists,
+                                          const ReadPlaylistBytesFn& readFile, const CodePageDecoder& ansi);
 
 } // namespace qm
 
 #ifdef _WIN32
 namespace qm {
 
+// The system's ANSI code page (GetACP), decoded by the system.
+CodePageDecoder SystemAnsiDecoder();
+
 // ParsePlaylistText with the file-system existence test (PathExists: a directory counts).
 void ParsePlaylistText(const std::wstring& baseDirectory, const std::wstring& text,
                        std::vector<std::wstring>& entries);
 
-// Appends the accepted entries of the .m3u file at path, lines resolved against the file's folder
+// Appends the accepted entries of the playlist file at path, lines resolved against the file's folder
 // first. A file that cannot be opened adds nothing.
 void ReadPlaylistFile(const std::wstring& path, std::vector<std::wstring>& entries);
 
-// The entries that choosing this path adds: the contents of an "m3u" playlist, else the path itself.
+// The entries that choosing this path adds: the contents of a playlist, else the path itself.
 std::vector<std::wstring> AddPlaylistPath(const std::wstring& path);
 
 } // namespace qm

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
+
 namespace qm {
 namespace {
 
@@ -28,20 +31,38 @@ bool ReadFileInto(const std::wstring& path, PlaylistFileDecoder& decoder) {
 
 } // namespace
 
+CodePageDecoder SystemAnsiDecoder() {
+    const UINT codePage = ::GetACP();
+    return [codePage](std::string_view bytes) {
+        std::wstring text;
+        // The decoder hands over one line at a time, a few thousand bytes at most.
+        if (bytes.empty() || bytes.size() > INT_MAX) return text;
+        const int size = static_cast<int>(bytes.size());
+        const int length = ::MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+        if (length <= 0) return text;
+        text.resize(static_cast<std::size_t>(length));
+        text.resize(static_cast<std::size_t>(
+            std::max(0, ::MultiByteToWideChar(codePage, 0, bytes.data(), size, text.data(), length))));
+        return text;
+    };
+}
+
 void ParsePlaylistText(const std::wstring& baseDirectory, const std::wstring& text,
                        std::vector<std::wstring>& entries) {
     ParsePlaylistText(baseDirectory, text, entries, &PathExists);
 }
 
 void ReadPlaylistFile(const std::wstring& path, std::vector<std::wstring>& entries) {
-    PlaylistFileDecoder decoder;
+    const PlaylistFileKind kind = PlaylistFileKindOf(path);
+    PlaylistFileDecoder decoder(SystemAnsiDecoder(),
+                                kind == PlaylistFileKind::M3u8 ? kind : PlaylistFileKind::M3u);
     if (!ReadFileInto(path, decoder)) return;
     decoder.Finish();
     ParsePlaylistText(PlaylistBaseDirectory(path), decoder.text(), entries, &PathExists);
 }
 
 std::vector<std::wstring> AddPlaylistPath(const std::wstring& path) {
-    return AddPlaylistPath(path, &PathExists, &ReadFileInto);
+    return AddPlaylistPath(path, &PathExists, &ReadFileInto, SystemAnsiDecoder());
 }
 
 } // namespace qm

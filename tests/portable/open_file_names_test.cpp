@@ -67,13 +67,14 @@ TEST(PlaylistOpenFileFilter, PairsEndedByNulAndADoubledNul) {
     const std::wstring filter = PlaylistOpenFileFilter([](const std::wstring& text) { return text; });
     ASSERT_GE(filter.size(), 2u);
     EXPECT_EQ(filter.substr(filter.size() - 2), N + N);
-    EXPECT_THAT(SplitAtNul(filter.substr(0, filter.size() - 2)),
-                ElementsAre(L"All supported files (*.m3u,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)",
-                            L"*.m3u;*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid",
-                            L"Playlist Files (*.m3u,*.pls)", L"*.m3u;*.pls", L"MP3 (*.mp3)", L"*.mp3",
-                            L"Windows Media Audio (*.wma)", L"*.wma", L"Advanced Audio Coding (*.aac)",
-                            L"*.aac", L"Ogg Vorbis (*.ogg)", L"*.ogg", L"FLAC (*.flac)", L"*.flac",
-                            L"Windows Audio File (*.wav)", L"*.wav", L"MIDI File (*.mid)", L"*.mid"));
+    EXPECT_THAT(
+        SplitAtNul(filter.substr(0, filter.size() - 2)),
+        ElementsAre(L"All supported files (*.m3u,*.m3u8,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)",
+                    L"*.m3u;*.m3u8;*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid",
+                    L"Playlist Files (*.m3u,*.m3u8,*.pls)", L"*.m3u;*.m3u8;*.pls", L"MP3 (*.mp3)", L"*.mp3",
+                    L"Windows Media Audio (*.wma)", L"*.wma", L"Advanced Audio Coding (*.aac)", L"*.aac",
+                    L"Ogg Vorbis (*.ogg)", L"*.ogg", L"FLAC (*.flac)", L"*.flac",
+                    L"Windows Audio File (*.wav)", L"*.wav", L"MIDI File (*.mid)", L"*.mid"));
 }
 
 TEST(PlaylistOpenFileFilter, OnlyTheFirstTwoShownTextsAreTranslated) {
@@ -84,7 +85,8 @@ TEST(PlaylistOpenFileFilter, OnlyTheFirstTwoShownTextsAreTranslated) {
     });
     EXPECT_THAT(asked, ElementsAre(L"All supported files", L"Playlist Files"));
     const auto parts = SplitAtNul(filter);
-    EXPECT_EQ(parts[0], L"<All supported files> (*.m3u,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)");
-    EXPECT_EQ(parts[2], L"<Playlist Files> (*.m3u,*.pls)");
+    EXPECT_EQ(parts[0],
+              L"<All supported files> (*.m3u,*.m3u8,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)");
+    EXPECT_EQ(parts[2], L"<Playlist Files> (*.m3u,*.m3u8,*.pls)");
     EXPECT_EQ(parts[4], L"MP3 (*.mp3)");
 }

@@ -41,6 +41,13 @@ std::wstring Widen(const std::string& bytes) {
     return text;
 }
 
+template <typename Text> Text Repeat(const Text& part, std::size_t times) {
+    Text whole;
+    for (std::size_t i = 0; i < times; ++i)
+        whole += part;
+    return whole;
+}
+
 const std::wstring kExtendedM3u = L"#EXTM3U\n#EXTINF:215,Some Artist - Some Title\nMusic\\a.mp3\n";
 
 } // namespace
@@ -74,7 +81,8 @@ TEST(ParsePlaylistText, KeepsDuplicatesSkipsEmptyLinesAndDoesNotTrim) {
 TEST(ParsePlaylistText, StoredTextWithCarriageReturnsLosesTheEntry) {
     FakeFiles files{{L"C:\\a.mp3", L"C:\\b.mp3"}};
     EXPECT_THAT(Parse(files, L"", L"C:\\a.mp3\r\nC:\\b.mp3\n"), ElementsAre(L"C:\\b.mp3"));
-    EXPECT_EQ(files.asked.front(), L"C:\\a.mp3\r");
+    // Without a base directory each line is asked about once: a missing entry is not asked again.
+    EXPECT_THAT(files.asked, ElementsAre(L"C:\\a.mp3\r", L"C:\\b.mp3"));
 }
 
 TEST(ParsePlaylistText, LineLimitIs2022Characters) {
@@ -99,21 +107,19 @@ TEST(PlaylistText, EachEntryFollowedByLineFeedAndReadsBack) {
     EXPECT_EQ(Parse(files, L"", PlaylistText(entries)), entries);
 }
 
-TEST(PlaylistFileNames, BaseDirectoryAndM3uEnding) {
+TEST(PlaylistFileNames, BaseDirectoryAndPlaylistEnding) {
     EXPECT_EQ(PlaylistBaseDirectory(L"D:\\Lists\\mix.m3u"), L"D:\\Lists\\");
     EXPECT_EQ(PlaylistBaseDirectory(L"C:\\mix.m3u"), L"C:\\");
     EXPECT_EQ(PlaylistBaseDirectory(L"mix.m3u"), L"");
     EXPECT_EQ(PlaylistBaseDirectory(L"D:/Lists/mix.m3u"), L""); // only the backslash separates
 
-    EXPECT_TRUE(IsPlaylistFileName(L"C:\\mix.m3u"));
-    EXPECT_TRUE(IsPlaylistFileName(L"C:\\mixm3u")); // the character before plays no part
-    EXPECT_TRUE(IsPlaylistFileName(L"m3u"));
-    EXPECT_FALSE(IsPlaylistFileName(L"C:\\mix.M3U"));
-    EXPECT_FALSE(IsPlaylistFileName(L"C:\\mix.m3U"));
-    EXPECT_FALSE(IsPlaylistFileName(L"C:\\mix.m3u8"));
-    EXPECT_FALSE(IsPlaylistFileName(L"C:\\mix.pls"));
-    EXPECT_FALSE(IsPlaylistFileName(L"3u"));
-    EXPECT_FALSE(IsPlaylistFileName(L""));
+    using enum PlaylistFileKind;
+    for (const wchar_t* name : {L"C:\\mix.m3u", L"C:\\OLD.M3U", L"C:\\mix.m3U", L".m3u"})
+        EXPECT_EQ(PlaylistFileKindOf(name), M3u) << name;
+    for (const wchar_t* name : {L"C:\\mix.m3u8", L"C:\\MIX.M3U8"})
+        EXPECT_EQ(PlaylistFileKindOf(name), M3u8) << name;
+    for (const wchar_t* name : {L"C:\\mixm3u", L"C:\\mix.m3u8.mp3", L"C:\\mix.pls", L"m3u", L""})
+        EXPECT_EQ(PlaylistFileKindOf(name), NotAPlaylist) << name;
 }
 
 TEST(PlaylistFileDecoder, CarriageReturnLineFeedBecomesLineFeed) {
@@ -134,13 +140,58 @@ TEST(PlaylistFileDecoder, ByteOneAEndsTheFile) {
     EXPECT_EQ(PlaylistTextFromFileBytes("a\r\x1A"), L"a\r\n");
 }
 
-TEST(PlaylistFileDecoder, EachByteIsOneCharacter) {
-    // UTF-8 "Müsic" is read as six characters, and a byte-order mark stays in the first line.
-    EXPECT_EQ(PlaylistTextFromFileBytes("C:\\M\xC3\xBCsic.mp3"), L"C:\\M\u00C3\u00BCsic.mp3\n");
-    EXPECT_EQ(PlaylistTextFromFileBytes("\xEF\xBB\xBF"
-                                        "C:\\a.mp3\n"),
-              L"\u00EF\u00BB\u00BFC:\\a.mp3\n");
-    EXPECT_EQ(PlaylistTextFromFileBytes(std::string("a\0b\n", 4)), std::wstring(L"a\0b\n", 4));
+TEST(PlaylistFileDecoder, DecodesByTheMarkValidUtf8OrTheAnsiCodePage) {
+    using enum PlaylistFileKind;
+    const std::string mark = "\xEF\xBB\xBF";
+    const std::string el = "\xD0\x9B";           // U+041B in UTF-8
+    const std::string note = "\xF0\x9F\x8E\xB5"; // U+1F3B5 in UTF-8: four bytes, one character
+    struct Case {
+        const char* what;
+        std::string bytes;
+        unsigned codePage;
+        PlaylistFileKind kind;
+        std::wstring text;
+    };
+    const Case cases[] = {
+        {"mark dropped", mark + "#EXTM3U\r\nSommerw\xC3\xB6lkchen.mp3\r\n", 1252, M3u,
+         L"Sommerw\u00F6lkchen.mp3\n"},
+        {"mark: UTF-8 even when ill-formed", mark + "a\x92.mp3", 1252, M3u, L"a\uFFFD.mp3\n"},
+        {"valid UTF-8", "\xD0\x9B\xD0\xB5\xD1\x82\xD0\xBE.mp3", 1252, M3u, L"\u041B\u0435\u0442\u043E.mp3\n"},
+        {"ill-formed: Windows-1252", "Don\x92t Stop.mp3\r\nplain.mp3", 1252, M3u,
+         L"Don\u2019t Stop.mp3\nplain.mp3\n"},
+        {"one ill-formed byte, even in a comment, makes all ANSI", "M\xC3\xBCsic.mp3\n#\xFC\n", 1252, M3u,
+         L"M\u00C3\u00BCsic.mp3\n"},
+        {"Windows-1251", "\xCB\xE5\xF2\xEE \xB8.mp3", 1251, M3u, L"\u041B\u0435\u0442\u043E \u0451.mp3\n"},
+        {"the same bytes in Windows-1252", "\xCB\xE5\xF2\xEE \xB8.mp3", 1252, M3u,
+         L"\u00CB\u00E5\u00F2\u00EE \u00B8.mp3\n"},
+        {".m3u8: UTF-8 whatever the bytes", mark + el + ".mp3\n\xCB.mp3", 1251, M3u8,
+         L"\u041B.mp3\n\uFFFD.mp3\n"},
+        {"pure ASCII as it always was",
+         "#EXTM3U\r\nMusic\\a.mp3\r\n\r\nb\rc\x1A"
+         "d",
+         1251, M3u, L"Music\\a.mp3\nb\rc\n"},
+        {"a NUL byte stays", std::string("a\0b", 3), 1252, M3u, std::wstring(L"a\0b\n", 4)},
+        {"a mark after the start is a character", "a\n" + mark + "b", 1252, M3u, L"a\n\uFEFFb\n"},
+        {"2022 decoded characters", Repeat(el, 2022) + "\nz", 1252, M3u,
+         std::wstring(2022, L'\u041B') + L"\nz\n"},
+        {"2023 decoded characters", "a\n" + Repeat(el, 2023) + "\nz", 1252, M3u, L"a\n"},
+        {"2022 ANSI characters", Repeat(std::string("\xCB"), 2022) + "\nz", 1251, M3u,
+         std::wstring(2022, L'\u041B') + L"\nz\n"},
+        {"a comment is measured though not kept",
+         "a\n#" + Repeat(el, 2021) + "\nz\n#" + Repeat(el, 2022) + "\nq", 1252, M3u, L"a\nz\n"},
+        {"short as UTF-8, too long as ANSI", "a\n" + Repeat(el, 1500) + "\n\xFC", 1252, M3u, L"a\n"},
+        {"four bytes a character after a mark", mark + Repeat(note, 2022) + "\nz", 1252, M3u,
+         Repeat(std::wstring(L"\U0001F3B5"), 2022) + L"\nz\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PlaylistTextFromFileBytes(c.bytes, c.codePage, c.kind), c.text) << c.what;
+        // Byte by byte (a mark or a sequence split between pieces), the text is the same.
+        PlaylistFileDecoder decoder(SingleByteCodePageDecoder(c.codePage), c.kind);
+        for (char byte : c.bytes)
+            decoder.Feed(std::string_view(&byte, 1));
+        decoder.Finish();
+        EXPECT_EQ(decoder.text(), c.text) << c.what << ", byte by byte";
+    }
 }
 
 TEST(PlaylistFileDecoder, LineLimitAndPiecesAgree) {
@@ -153,12 +204,12 @@ TEST(PlaylistFileDecoder, LineLimitAndPiecesAgree) {
 
     // Fed one byte at a time (a CR LF split between pieces), the text is the same as in one piece.
     const std::string bytes = "#EXTM3U\r\nMusic\\a.mp3\r\n\r\nb\rc\r\n" + longest + "\r\n" + tooLong + "\nz";
-    PlaylistFileDecoder decoder;
+    PlaylistFileDecoder decoder(SingleByteCodePageDecoder(1252), PlaylistFileKind::M3u);
     for (char byte : bytes)
         decoder.Feed(std::string_view(&byte, 1));
     decoder.Finish();
     EXPECT_EQ(decoder.text(), PlaylistTextFromFileBytes(bytes));
-    EXPECT_EQ(decoder.text(), Widen("#EXTM3U\nMusic\\a.mp3\n\nb\rc\n" + longest + "\n"));
+    EXPECT_EQ(decoder.text(), Widen("Music\\a.mp3\nb\rc\n" + longest + "\n"));
     EXPECT_TRUE(decoder.ended());
     EXPECT_FALSE(decoder.Feed("more\n")); // nothing after the end is taken
     EXPECT_EQ(decoder.text(), PlaylistTextFromFileBytes(bytes));
@@ -170,7 +221,7 @@ TEST(PlaylistFileDecoder, ALargeExtendedM3uIsReadWhole) {
     for (int i = 0; i < 100000; ++i)
         lines += "#EXTINF:200,Track " + std::to_string(i) + "\r\nMusic\\" + std::to_string(i) + ".mp3\r\n";
     const std::wstring text = PlaylistTextFromFileBytes(lines);
-    EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 200001);
+    EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 100000); // no comment is kept
     EXPECT_EQ(text.substr(text.size() - 16), L"Music\\99999.mp3\n");
 }
 
@@ -183,46 +234,53 @@ TEST(PlaylistFileDecoder, AHugeFileEndsAfterTheNameBoundOrTheLineBound) {
     std::vector<std::wstring> lines;
     ParsePlaylistText(L"", text, lines, [](const std::wstring&) { return true; });
     EXPECT_EQ(lines.size(), kMaxPlaylistFileNames);
-    EXPECT_EQ(text.substr(text.size() - 8), L"b\n#c\n\na\n"); // name 100000 is the last line
-    // One name fewer, and a comment after it: every line is read.
+    EXPECT_EQ(text.substr(text.size() - 4), L"b\na\n"); // name 100000 is the last line
+    // One name fewer: every name is read.
     const std::size_t pairs = (kMaxPlaylistFileNames - 1) / 2;
-    EXPECT_EQ(PlaylistTextFromFileBytes(names.substr(0, pairs * 12 + 3) + "#c").size(), pairs * 8 + 5);
+    EXPECT_EQ(PlaylistTextFromFileBytes(names.substr(0, pairs * 12 + 3) + "#c").size(), pairs * 4 + 2);
 
-    // Nothing but comments: the line bound ends it, the line at the bound kept.
+    // Comments are not kept, but the line bound still ends the reading, the line at the bound kept.
     std::string comments;
-    for (std::size_t i = 0; i < kMaxPlaylistFileLines + 5; ++i)
+    for (std::size_t i = 0; i + 1 < kMaxPlaylistFileLines; ++i)
         comments += "#\n";
-    text = PlaylistTextFromFileBytes(comments);
-    EXPECT_EQ(text.size(), kMaxPlaylistFileLines * 2);
+    EXPECT_EQ(PlaylistTextFromFileBytes(comments + "a\n"), L"a\n");
+    EXPECT_EQ(PlaylistTextFromFileBytes(comments + "#\na\n"), L"");
 }
 
-TEST(AddPlaylistPath, OnlyLowerCaseM3uIsExpanded) {
+TEST(AddPlaylistPath, M3uInAnyLetterCaseAndM3u8AreExpanded) {
     std::vector<std::wstring> read;
-    auto reader = [&read](const std::wstring& path, PlaylistFileDecoder& decoder) {
+    std::string bytes = "#EXTM3U\r\nMusic\\a.mp3\r\nC:\\Songs\\b.mp3\r\nC:\\Songs\\b.mp3\r\nnot there.mp3";
+    auto reader = [&read, &bytes](const std::wstring& path, PlaylistFileDecoder& decoder) {
         read.push_back(path);
         if (path.find(L"missing") != std::wstring::npos) return false;
-        decoder.Feed("#EXTM3U\r\nMusic\\a.mp3\r\nC:\\Songs\\b.mp3\r\nC:\\Songs\\b.mp3\r\nnot there.mp3");
+        decoder.Feed(bytes);
         return true;
     };
-    FakeFiles files{{L"D:\\Lists\\Music\\a.mp3", L"C:\\Songs\\b.mp3"}};
+    const CodePageDecoder ansi = SingleByteCodePageDecoder(1251);
+    FakeFiles files{{L"D:\\Lists\\Music\\a.mp3", L"C:\\Songs\\b.mp3", L"D:\\Lists\\\u041B.mp3"}};
 
-    EXPECT_THAT(AddPlaylistPath(L"D:\\Lists\\mix.m3u", files.Test(), reader),
-                ElementsAre(L"D:\\Lists\\Music\\a.mp3", L"C:\\Songs\\b.mp3", L"C:\\Songs\\b.mp3"));
-    EXPECT_THAT(read, ElementsAre(L"D:\\Lists\\mix.m3u"));
+    for (const wchar_t* list : {L"D:\\Lists\\mix.m3u", L"D:\\Lists\\OLD.M3U"}) {
+        EXPECT_THAT(AddPlaylistPath(list, files.Test(), reader, ansi),
+                    ElementsAre(L"D:\\Lists\\Music\\a.mp3", L"C:\\Songs\\b.mp3", L"C:\\Songs\\b.mp3"))
+            << list;
+    }
+    EXPECT_THAT(read, ElementsAre(L"D:\\Lists\\mix.m3u", L"D:\\Lists\\OLD.M3U"));
+    // One ill-formed line makes an .m3u Windows-1251 throughout; an .m3u8 stays UTF-8.
+    bytes = "\xD0\x9B.mp3\n\xFF.mp3\n";
+    EXPECT_THAT(AddPlaylistPath(L"D:\\Lists\\mix.m3u", files.Test(), reader, ansi), IsEmpty());
+    EXPECT_THAT(AddPlaylistPath(L"D:\\Lists\\mix.M3U8", files.Test(), reader, ansi),
+                ElementsAre(L"D:\\Lists\\\u041B.mp3"));
 
     // Other names are the one entry, without reading or any existence test.
     read.clear();
     files.asked.clear();
-    EXPECT_THAT(AddPlaylistPath(L"D:\\Lists\\mix.M3U", files.Test(), reader),
-                ElementsAre(L"D:\\Lists\\mix.M3U"));
-    EXPECT_THAT(AddPlaylistPath(L"D:\\Lists\\mix.pls", files.Test(), reader),
-                ElementsAre(L"D:\\Lists\\mix.pls"));
-    EXPECT_THAT(AddPlaylistPath(L"D:\\gone.mp3", files.Test(), reader), ElementsAre(L"D:\\gone.mp3"));
+    for (const wchar_t* other : {L"D:\\Lists\\mix.pls", L"D:\\gone.mp3", L"D:\\Lists\\mixm3u"})
+        EXPECT_THAT(AddPlaylistPath(other, files.Test(), reader, ansi), ElementsAre(other));
     EXPECT_THAT(read, IsEmpty());
     EXPECT_THAT(files.asked, IsEmpty());
 
     // A playlist that cannot be read, or whose lines all fail, adds nothing, not even itself.
-    EXPECT_THAT(AddPlaylistPath(L"D:\\missing.m3u", files.Test(), reader), IsEmpty());
+    EXPECT_THAT(AddPlaylistPath(L"D:\\missing.m3u", files.Test(), reader, ansi), IsEmpty());
     FakeFiles empty;
-    EXPECT_THAT(AddPlaylistPath(L"D:\\Lists\\mix.m3u", empty.Test(), reader), IsEmpty());
+    EXPECT_THAT(AddPlaylistPath(L"D:\\Lists\\mix.m3u8", empty.Test(), reader, ansi), IsEmpty());
 }

@@ -223,6 +223,26 @@ bool ModalAnswer::answered() const {
     return Pending().answered;
 }
 
+std::wstring& BoxText() {
+    static std::wstring text;
+    return text;
+}
+
+namespace {
+
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM) {
+    if (ClassNameOf(child) == L"Static" && !TextOf(child).empty()) BoxText() += TextOf(child);
+    return TRUE;
+}
+
+} // namespace
+
+void ReadAndCloseBox(HWND box) {
+    BoxText() = TextOf(box) + L"|";
+    ::EnumChildWindows(box, &CollectStaticText, 0);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
 } // namespace qmtest
 
 namespace qmtest {

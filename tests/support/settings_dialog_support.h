@@ -91,6 +91,11 @@ class ModalAnswer {
     UINT_PTR timer_ = 0;
 };
 
+// A ModalAnswer action for a message box: keeps its caption and texts in BoxText(), as
+// "caption|texts", then closes it with OK.
+void ReadAndCloseBox(HWND box);
+std::wstring& BoxText();
+
 } // namespace qmtest
 
 namespace qmtest {

@@ -9,11 +9,14 @@
 #include "settings/node.h"
 #include "settings/product.h"
 
+#include "settings_dialog_support.h"
 #include "test_support.h"
+#include "tree_support.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cderr.h>
 #include <commctrl.h>
 
 #include <chrono>
@@ -37,12 +40,11 @@ struct OpenFileAnswer {
     int calls = 0;
     OPENFILENAMEW request{};
     std::wstring filter;
-    std::wstring defaultExtension;
     std::vector<wchar_t> fileBufferSeen; // the whole buffer as the dialog was given it
 };
 OpenFileAnswer g_answer;
 
-BOOL FakeOpenFileDialog(OPENFILENAMEW* request) {
+BOOL FakeOpenFileDialog(OPENFILENAMEW* request, DWORD* error) {
     ++g_answer.calls;
     g_answer.request = *request;
     const wchar_t* f = request->lpstrFilter;
@@ -50,11 +52,15 @@ BOOL FakeOpenFileDialog(OPENFILENAMEW* request) {
     while (f && !(f[length] == 0 && f[length + 1] == 0))
         ++length;
     g_answer.filter.assign(f, f ? length + 2 : 0);
-    g_answer.defaultExtension = request->lpstrDefExt ? request->lpstrDefExt : L"";
     g_answer.fileBufferSeen.assign(request->lpstrFile, request->lpstrFile + request->nMaxFile);
     if (!g_answer.result) return FALSE;
-    const std::size_t count = std::min<std::size_t>(g_answer.buffer.size(), request->nMaxFile);
-    std::copy_n(g_answer.buffer.begin(), count, request->lpstrFile);
+    if (g_answer.buffer.size() > request->nMaxFile) {
+        // As documented: the size needed, in the first two bytes of the buffer (so cut to 16 bits).
+        request->lpstrFile[0] = static_cast<wchar_t>(g_answer.buffer.size() & 0xFFFF);
+        *error = FNERR_BUFFERTOOSMALL;
+        return FALSE;
+    }
+    std::copy(g_answer.buffer.begin(), g_answer.buffer.end(), request->lpstrFile);
     request->nFileOffset = g_answer.fileOffset;
     return TRUE;
 }
@@ -256,7 +262,7 @@ TEST_F(PlaylistEditor, AddAsksTheOpenFileDialogAsTheSystemExpects) {
     EXPECT_EQ(r.nMaxFileTitle, 261u);
     EXPECT_NE(r.lpstrFileTitle, nullptr);
     EXPECT_EQ(r.Flags, 0x81A00u);
-    EXPECT_EQ(g_answer.defaultExtension, L"*.*");
+    EXPECT_EQ(r.lpstrDefExt, nullptr);
     EXPECT_EQ(r.lpstrCustomFilter, nullptr);
     EXPECT_EQ(r.lpstrInitialDir, nullptr);
     EXPECT_EQ(r.lpstrTitle, nullptr);
@@ -266,19 +272,31 @@ TEST_F(PlaylistEditor, AddAsksTheOpenFileDialogAsTheSystemExpects) {
     ASSERT_EQ(g_answer.fileBufferSeen.size(), 65535u);
     EXPECT_EQ(std::count(g_answer.fileBufferSeen.begin(), g_answer.fileBufferSeen.end(), L'\0'), 65535);
     EXPECT_THAT(InStep(), ElementsAre(Music(1)));
+
+    // A selection beyond the buffer: the dialog is asked again with the size it reported, though that
+    // size needs more than the 16 bits it is reported in, and every chosen file is added.
+    const Entries many(3000, L"a rather long name of a track.mp3");
+    AnswerFiles(music_.path(), many);
+    const std::size_t needed = g_answer.buffer.size();
+    ASSERT_GT(needed, 65536u);
+    Click(IDC_ADD_FILES);
+    EXPECT_EQ(g_answer.calls, 3);
+    EXPECT_EQ(g_answer.request.nMaxFile, needed);
+    EXPECT_EQ(InStep().size(), 3001u);
+    EXPECT_EQ(dialog_->PlaylistEntries().back(), music_ / many.back());
 }
 
 TEST_F(PlaylistEditor, RowsAndEntriesStayInStepThroughAddsAndRemoves) {
     StorePlaylist(Music(0) + L"\n");
     Open();
-    // One file, several files with a playlist among them (expanded in place), the same file again.
+    // One file, several files with playlists among them (expanded in place), the same file again.
     ASSERT_TRUE(WriteBinaryFile(music_ / L"list.m3u", "#EXTM3U\r\n3.mp3\r\n2.mp3\r\n"));
+    ASSERT_TRUE(WriteBinaryFile(music_ / L"Q.M3U", "0.mp3\r\n"));
     AnswerOneFile(Music(1));
     Click(IDC_ADD_FILES);
     AnswerFiles(music_.path(), {L"2.mp3", L"list.m3u", L"Q.M3U", L"1.mp3"});
     Click(IDC_ADD_FILES);
-    EXPECT_THAT(InStep(),
-                ElementsAre(Music(0), Music(1), Music(2), Music(3), Music(2), music_ / L"Q.M3U", Music(1)));
+    EXPECT_THAT(InStep(), ElementsAre(Music(0), Music(1), Music(2), Music(3), Music(2), Music(0), Music(1)));
 
     // A cancelled dialog adds nothing.
     g_answer.result = FALSE;
@@ -347,22 +365,44 @@ TEST_F(PlaylistEditor, SeveralFilesInADriveRootAndNamesStartingWithU4E00) {
                                       L"D:\\Music\\\u4E00b.mp3", L"D:\\Music\\c.mp3"));
 }
 
-TEST_F(PlaylistEditor, OkStoresTheListEachEntryEndedByLineFeed) {
+TEST_F(PlaylistEditor, OkStoresTheListOrShowsTheErrorAndStaysOpen) {
     StorePlaylist(Music(0) + L"\n" + Music(1) + L"\n");
     Open();
-    AnswerOneFile(Music(1));
+    // A name beyond ASCII, read from an .m3u written in the system's code page (Windows-1252 here).
+    const std::wstring dont = music_ / L"Don\u2019t Stop.mp3";
+    ASSERT_TRUE(WriteBinaryFile(dont, "ID3"));
+    ASSERT_TRUE(WriteBinaryFile(music_ / L"mix.m3u", "#EXTM3U\r\nDon\x92t Stop.mp3\r\n1.mp3\r\n"));
+    AnswerOneFile(music_ / L"mix.m3u");
     Click(IDC_ADD_FILES);
     Click(IDOK);
     EXPECT_TRUE(Ended());
     const StoredValue stored = ReadStoredPlaylist();
     ASSERT_TRUE(stored.present);
     EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(StoredText(stored), Music(0) + L"\n" + Music(1) + L"\n" + Music(1) + L"\n");
+    const std::wstring text = Music(0) + L"\n" + Music(1) + L"\n" + dont + L"\n" + Music(1) + L"\n";
+    EXPECT_EQ(StoredText(stored), text);
 
     // What was stored opens again as it was.
     dialog_->DestroyWindow();
     Open();
-    EXPECT_THAT(InStep(), ElementsAre(Music(0), Music(1), Music(1)));
+    EXPECT_THAT(InStep(), ElementsAre(Music(0), Music(1), dont, Music(1)));
+
+    // OK when the list cannot be stored: the registry error box, owned by the editor, which stays open.
+    DeniedKey locked(HKEY_LOCAL_MACHINE, SettingsKeyPath, KEY_SET_VALUE);
+    ASSERT_TRUE(locked.applied());
+    Select({0});
+    Click(IDC_REMOVE_FILES);
+    ModalAnswer answer(dialog_->handle(), &ReadAndCloseBox);
+    Click(IDOK);
+    ASSERT_TRUE(answer.answered()) << "no error box owned by the editor";
+    EXPECT_EQ(BoxText(),
+              L"Error!|Error writing to the system registry. Please NOTE: You need to have sufficient "
+              L"administrative rights to run this program successfully.");
+    EXPECT_FALSE(Ended());
+    EXPECT_EQ(StoredText(ReadStoredPlaylist()), text);
+    EXPECT_THAT(InStep(), ElementsAre(Music(1), dont, Music(1)));
+    Click(IDCANCEL);
+    EXPECT_TRUE(Ended());
 }
 
 TEST_F(PlaylistEditor, OkWithAnEmptyListStoresTheEmptyText) {
@@ -492,9 +532,9 @@ TEST_F(PlaylistEditor, TextsInTheFourLanguages) {
         const std::wstring filter = g_answer.filter;
         EXPECT_EQ(filter.substr(0, filter.find(L'\0')),
                   std::wstring(expected.allFiles) +
-                      L" (*.m3u,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)");
-        EXPECT_NE(filter.find(N + expected.playlistFiles + L" (*.m3u,*.pls)" + N + L"*.m3u;*.pls" + N +
-                              L"MP3 (*.mp3)"),
+                      L" (*.m3u,*.m3u8,*.pls;*.mp3;*.wma;*.aac;*.ogg;*.flac;*.wav;*.mid)");
+        EXPECT_NE(filter.find(N + expected.playlistFiles + L" (*.m3u,*.m3u8,*.pls)" + N +
+                              L"*.m3u;*.m3u8;*.pls" + N + L"MP3 (*.mp3)"),
                   std::wstring::npos)
             << expected.language;
         dialog_->DestroyWindow();

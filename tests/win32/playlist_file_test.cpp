@@ -88,27 +88,28 @@ TEST_F(PlaylistFiles, LineEndsDuplicatesDirectoriesAndTheEndOfFileByte) {
                 ElementsAre(lists_ / L"Music\\a.mp3", lists_ / L"Music"));
 }
 
-TEST_F(PlaylistFiles, BytesAreCharactersWithoutDecoding) {
+TEST_F(PlaylistFiles, BytesAreDecodedAsUtf8OrTheSystemCodePage) {
+    ASSERT_EQ(::GetACP(), 1252u) << "the test prefix's ANSI code page";
     ASSERT_TRUE(WriteBinaryFile(lists_ / L"M\u00FCsic.mp3", "ID3"));
-    // UTF-8 for the u-umlaut is two characters, so the file is not found; the one byte 0xFC is.
-    EXPECT_THAT(Read(List("M\xC3\xBCsic.mp3\n")), IsEmpty());
+    // The u-umlaut in UTF-8 (two bytes) and in Windows-1252 (the one byte 0xFC) name the same file.
+    EXPECT_THAT(Read(List("M\xC3\xBCsic.mp3\n")), ElementsAre(lists_ / L"M\u00FCsic.mp3"));
     EXPECT_THAT(Read(List("M\xFCsic.mp3\n")), ElementsAre(lists_ / L"M\u00FCsic.mp3"));
-    // A byte-order mark spoils only the first line.
+    // A byte-order mark is dropped, so the first line names the file too.
     EXPECT_THAT(Read(List("\xEF\xBB\xBFMusic\\a.mp3\r\nMusic\\a.mp3\r\n")),
-                ElementsAre(lists_ / L"Music\\a.mp3"));
+                ElementsAre(lists_ / L"Music\\a.mp3", lists_ / L"Music\\a.mp3"));
     // A line with a NUL byte names nothing (and never puts a NUL into an entry).
     EXPECT_THAT(Read(List(std::string("Music\\a.mp3\0junk\nMusic\\a.mp3\n", 29))),
                 ElementsAre(lists_ / L"Music\\a.mp3"));
-    // UTF-16 files are bytes too: nothing matches.
+    // UTF-16 files are not read as such: nothing matches.
     EXPECT_THAT(Read(List(std::string("\xFF\xFEM\0u\0s\0i\0c\0\n\0", 14))), IsEmpty());
 }
 
-TEST_F(PlaylistFiles, AddPlaylistPathExpandsOnlyLowerCaseM3u) {
+TEST_F(PlaylistFiles, AddPlaylistPathExpandsM3uInAnyLetterCase) {
     List("Music\\a.mp3\nMusic\\a.mp3\n");
     List("Music\\a.mp3\n", L"upper.M3U");
     EXPECT_THAT(AddPlaylistPath(lists_ / L"mix.m3u"),
                 ElementsAre(lists_ / L"Music\\a.mp3", lists_ / L"Music\\a.mp3"));
-    EXPECT_THAT(AddPlaylistPath(lists_ / L"upper.M3U"), ElementsAre(lists_ / L"upper.M3U"));
+    EXPECT_THAT(AddPlaylistPath(lists_ / L"upper.M3U"), ElementsAre(lists_ / L"Music\\a.mp3"));
     EXPECT_THAT(AddPlaylistPath(lists_ / L"radio.pls"), ElementsAre(lists_ / L"radio.pls"));
     // Missing or empty playlists, or ones naming nothing that exists, add nothing, not even themselves.
     EXPECT_THAT(AddPlaylistPath(lists_ / L"missing.m3u"), IsEmpty());

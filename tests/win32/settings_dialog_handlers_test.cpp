@@ -273,21 +273,6 @@ TEST_F(SettingsDialogTest, ShuffleFromThePlaylistEditorReachesTheRegistryOnlyWit
     }
 }
 
-// The error box: its texts are kept, then it is closed.
-std::wstring& BoxText() {
-    static std::wstring text;
-    return text;
-}
-BOOL CALLBACK CollectStaticText(HWND child, LPARAM) {
-    if (ClassNameOf(child) == L"Static" && !TextOf(child).empty()) BoxText() += TextOf(child);
-    return TRUE;
-}
-void ReadAndCloseBox(HWND box) {
-    BoxText() = TextOf(box) + L"|";
-    ::EnumChildWindows(box, &CollectStaticText, 0);
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-}
-
 // A settings key that anyone may read but nobody may write, as HKLM is for a user without rights.
 class ReadOnlySettingsKey {
   public:
