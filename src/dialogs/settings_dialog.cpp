@@ -212,7 +212,7 @@ LRESULT CSettingsDlg::OnAntialiasing(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CSettingsDlg::OnEditPlaylist(WORD, WORD, HWND, BOOL&) {
-    CPlaylistDlg editor(settings_, kProductName);
+    CPlaylistDlg editor(settings_);
     editor.DoModal(::GetActiveWindow());
     return 0;
 }

@@ -6,8 +6,7 @@
 #include "playlist/open_file_names.h"
 #include "playlist/playlist_file.h"
 #include "settings/node.h"
-#include "settings/product.h"
-#include "settings/registry.h"
+#include "settings/playlist_store.h"
 
 #include <cderr.h>
 #include <commctrl.h>
@@ -15,8 +14,6 @@
 namespace qm {
 namespace {
 
-constexpr wchar_t kPlaylistValue[] = L"PlayList";
-constexpr wchar_t kShuffleValue[] = L"ShufflePlayList";
 constexpr DWORD kFileBufferChars = 65535;
 constexpr DWORD kFileTitleChars = 261;
 constexpr DWORD kOpenFlags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT;
@@ -28,13 +25,17 @@ static_assert(sizeof(OPENFILENAMEW) == 88, "the full structure, as the system ex
 // Each new try shows the dialog again; after this many the user is not asked once more.
 constexpr int kMaxOpenFileTries = 8;
 
-BOOL SystemOpenFileDialog(OPENFILENAMEW* request, DWORD* error) {
+std::function<BOOL(OPENFILENAMEW*, DWORD*)>& OpenFileDialogSeam() {
+    static std::function<BOOL(OPENFILENAMEW*, DWORD*)> dialog;
+    return dialog;
+}
+
+BOOL OpenFileDialog(OPENFILENAMEW* request, DWORD* error) {
+    if (const auto& dialog = OpenFileDialogSeam()) return dialog(request, error);
     if (::GetOpenFileNameW(request)) return TRUE;
     *error = ::CommDlgExtendedError();
     return FALSE;
 }
-
-CPlaylistDlg::OpenFileDialogFn g_openFileDialog = &SystemOpenFileDialog;
 
 // Rows added or removed by the thousand would each repaint the list: hold the painting, then repaint once.
 class RedrawSuspended {
@@ -60,16 +61,11 @@ std::wstring ColumnText() {
 
 } // namespace
 
-void CPlaylistDlg::SetOpenFileDialogForTesting(OpenFileDialogFn dialog) {
-    g_openFileDialog = dialog ? dialog : &SystemOpenFileDialog;
+void SetOpenFileDialogForTesting(std::function<BOOL(OPENFILENAMEW*, DWORD*)> dialog) {
+    OpenFileDialogSeam() = std::move(dialog);
 }
 
-CPlaylistDlg::CPlaylistDlg(Node& settings, std::wstring productName)
-    : settings_(settings), productName_(std::move(productName)) {}
-
-std::wstring CPlaylistDlg::SettingsKey() const {
-    return kMakerKeyPrefix + productName_;
-}
+CPlaylistDlg::CPlaylistDlg(Node& settings) : settings_(settings) {}
 
 void CPlaylistDlg::AddRow(const std::wstring& path) {
     LVITEMW item{};
@@ -105,10 +101,8 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     column.iSubItem = 0;
     ctl::Send(listView_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 
-    std::wstring text;
-    if (FAILED(RegReadString(HKEY_LOCAL_MACHINE, SettingsKey(), kPlaylistValue, text, true))) text.clear();
     std::vector<std::wstring> stored;
-    ParsePlaylistText(std::wstring(), text, stored);
+    ParsePlaylistText(std::wstring(), ReadStoredPlaylist(), stored);
     AddRows(stored);
 
     if (StringTable* table = CurrentStringTable()) {
@@ -116,10 +110,7 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
         table->TranslateWindow(hwnd_);
     }
 
-    // Has() looks without creating: opening the editor must not add entries to the settings.
-    const int shuffle =
-        settings_.Has(kShuffleValue, ValueKind::Integer) ? settings_.Get(kShuffleValue).AsInteger() : 0;
-    ctl::SetCheck(shuffleBox_, shuffle != 0);
+    ctl::SetCheck(shuffleBox_, ShufflePlaylist(settings_));
     return TRUE;
 }
 
@@ -144,7 +135,7 @@ LRESULT CPlaylistDlg::OnAddFiles(WORD, WORD, HWND, BOOL&) {
         request.lpstrFile = fileBuffer.data();
         request.nMaxFile = static_cast<DWORD>(fileBuffer.size());
         DWORD error = 0;
-        if (g_openFileDialog(&request, &error)) break;
+        if (OpenFileDialog(&request, &error)) break;
         // A selection too large for the buffer: ask again with the size the dialog says it needs.
         if (error != FNERR_BUFFERTOOSMALL || tries == kMaxOpenFileTries) return 0;
         const std::size_t size =
@@ -193,8 +184,7 @@ LRESULT CPlaylistDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
 LRESULT CPlaylistDlg::OnOk(WORD, WORD, HWND, BOOL&) {
     // A list that could not be stored would be lost on closing: say so and stay open, so the user can
     // still cancel or try again.
-    if (FAILED(RegWriteString(HKEY_LOCAL_MACHINE, SettingsKey(), kPlaylistValue, PlaylistText(entries_),
-                              true))) {
+    if (!WriteStoredPlaylist(PlaylistText(entries_))) {
         ShowRegistryWriteError(hwnd_);
         return 0;
     }
@@ -203,7 +193,7 @@ LRESULT CPlaylistDlg::OnOk(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CPlaylistDlg::OnShuffleClicked(WORD, WORD, HWND, BOOL&) {
-    settings_.Get(kShuffleValue) = NodeValue(static_cast<int32_t>(ctl::GetCheck(shuffleBox_)));
+    SetShufflePlaylist(settings_, ctl::GetCheck(shuffleBox_));
     return 0;
 }
 

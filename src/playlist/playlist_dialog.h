@@ -10,6 +10,7 @@
 
 #include <commdlg.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,16 +18,16 @@ namespace qm {
 
 class Node;
 
+// "Add..." asks the system's open-file dialog: TRUE when files were chosen, else FALSE with the dialog's
+// error code (0 when cancelled) in *error. Tests replace it with SetOpenFileDialogForTesting(f), for
+// example to answer with a prepared buffer; SetOpenFileDialogForTesting({}) restores the system's.
+void SetOpenFileDialogForTesting(std::function<BOOL(OPENFILENAMEW* request, DWORD* error)> dialog);
+
 class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
   public:
     enum { IDD = IDD_PLAYLIST };
 
-    // The system's open-file dialog, replaceable so tests can answer it with a prepared buffer: TRUE when
-    // files were chosen, else FALSE with the dialog's error code (0 when cancelled) in *error.
-    using OpenFileDialogFn = BOOL (*)(OPENFILENAMEW* request, DWORD* error);
-    static void SetOpenFileDialogForTesting(OpenFileDialogFn dialog);
-
-    CPlaylistDlg(Node& settings, std::wstring productName);
+    explicit CPlaylistDlg(Node& settings);
 
     // Row k of the list view always shows entry k.
     const std::vector<std::wstring>& PlaylistEntries() const { return entries_; }
@@ -52,10 +53,8 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
 
     void AddRow(const std::wstring& path);
     void AddRows(const std::vector<std::wstring>& paths);
-    std::wstring SettingsKey() const;
 
     Node& settings_;
-    std::wstring productName_;
     HWND listView_ = nullptr;
     HWND shuffleBox_ = nullptr;
     std::vector<std::wstring> entries_;

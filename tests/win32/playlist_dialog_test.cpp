@@ -140,7 +140,7 @@ class PlaylistEditor : public ::testing::Test {
     void SetUp() override {
         ResetCurrentStringTable();
         g_answer = OpenFileAnswer{};
-        CPlaylistDlg::SetOpenFileDialogForTesting(&FakeOpenFileDialog);
+        qm::SetOpenFileDialogForTesting(&FakeOpenFileDialog);
         for (const wchar_t* name : {L"0.mp3", L"1.mp3", L"2.mp3", L"3.mp3"}) {
             ASSERT_TRUE(WriteBinaryFile(music_ / name, "ID3"));
         }
@@ -148,12 +148,12 @@ class PlaylistEditor : public ::testing::Test {
     void TearDown() override {
         if (dialog_ && dialog_->IsWindow()) dialog_->DestroyWindow();
         dialog_.reset();
-        CPlaylistDlg::SetOpenFileDialogForTesting(nullptr);
+        qm::SetOpenFileDialogForTesting({});
         ResetCurrentStringTable();
     }
 
     HWND Open() {
-        dialog_ = std::make_unique<CPlaylistDlg>(settings_, kProductName);
+        dialog_ = std::make_unique<CPlaylistDlg>(settings_);
         HWND window = dialog_->Create(nullptr);
         EXPECT_NE(window, nullptr);
         // Shown, so that ending it (EndDialog hides a modeless dialog) can be seen.
@@ -473,7 +473,7 @@ void CALLBACK PressWhenOpen(HWND, UINT, UINT_PTR timer, DWORD) {
 
 TEST_F(PlaylistEditor, ModalRunEndsWithZeroEveryWay) {
     for (UINT command : {UINT{IDOK}, UINT{IDCANCEL}, UINT{WM_CLOSE}}) {
-        CPlaylistDlg modal(settings_, kProductName);
+        CPlaylistDlg modal(settings_);
         g_modal = &modal;
         g_modalCommand = command;
         StorePlaylist(Music(2) + L"\n" + Music(3));
