@@ -17,8 +17,8 @@ source "$root/scripts/common.sh"
 
 had_display=${DISPLAY:-}
 "$root/scripts/wine-env.sh" start "$build"
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
-[ -n "$had_display" ] || export DISPLAY=$(cat "$WINEPREFIX.display")
+wine_env "$build"
+wine_display
 bash "$root/scripts/install_standin.sh" "$build"
 
 if [ -n "$had_display" ]; then
