@@ -101,11 +101,12 @@ std::wstring MeasureControl(HWND control) {
             clipped = wrapped.bottom > client.bottom || wrapped.right > box.width;
         }
         if (clipped) {
+            // One line per control, whatever the text holds.
             std::replace_if(
                 text.begin(), text.end(), [](wchar_t c) { return c < L' '; }, L' ');
-            line = std::to_wstring(static_cast<short>(::GetDlgCtrlID(control))) + L'\t' +
-                   std::to_wstring(oneLine.right) + L'\t' + std::to_wstring(box.width * lines) + L'\t' +
-                   text + L'\n';
+            line = std::to_wstring(static_cast<short>(::GetDlgCtrlID(control))) + L"  \"" + text +
+                   L"\"  needs " + std::to_wstring(oneLine.right) + L" px, box " +
+                   std::to_wstring(box.width * lines) + L" px\n";
         }
     }
     ::SelectObject(dc, previous);

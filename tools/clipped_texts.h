@@ -12,7 +12,7 @@ inline constexpr wchar_t kDllName[] = L"qm_clipped_texts.dll";
 inline constexpr char kHookName[] = "ClippedTextsHook";
 inline constexpr wchar_t kRequestName[] = L"QuillmereDemoClippedTextsRequest";
 // COPYDATASTRUCT::dwData of the answer. Its data: UTF-16 text, one line per control whose text is wider
-// than its box, "ID\tNEEDS\tBOX\tTEXT\n" (widths in pixels); no lines when every text fits.
+// than its box, as the report shows it (ID  "TEXT"  needs N px, box M px); no lines when every text fits.
 inline constexpr ULONG_PTR kReplyTag = 0x434c4950;
 
 } // namespace clipped_texts

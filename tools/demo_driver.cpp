@@ -3,7 +3,7 @@
 // what it opened and waits for the program to end.
 //   qm_demo_driver settings READY_FILE DONE_FILE REPORT_FILE COMMAND_LINE
 //       Shows the dialog. First writes REPORT_FILE (UTF-8): each control whose text is wider than its
-//       box, one a line ("ID  "TEXT"  needs N px, box M px"), or "none".
+//       box, one a line (ID  "TEXT"  needs N px, box M px), or "none".
 //   qm_demo_driver playlist READY_FILE DONE_FILE COMMAND_LINE ENTRY...
 //       Shows the playlist editor holding ENTRY... (existing files): stores them as the playlist, turns
 //       music and "Play my music" on as a user would and presses "Edit Playlist...". Cancel closes the
@@ -173,20 +173,7 @@ bool MeasureClippedTexts(HWND dialog, std::string& report) {
         return false;
     }
 
-    report.clear();
-    std::size_t start = 0;
-    while (start < answer.text.size()) {
-        std::size_t end = answer.text.find(L'\n', start);
-        if (end == std::wstring::npos) end = answer.text.size();
-        const std::wstring line = answer.text.substr(start, end - start);
-        start = end + 1;
-        std::size_t tab1 = line.find(L'\t'), tab2 = line.find(L'\t', tab1 + 1),
-                    tab3 = line.find(L'\t', tab2 + 1);
-        if (tab3 == std::wstring::npos) continue;
-        report += Utf8(line.substr(0, tab1) + L"  \"" + line.substr(tab3 + 1) + L"\"  needs " +
-                       line.substr(tab1 + 1, tab2 - tab1 - 1) + L" px, box " +
-                       line.substr(tab2 + 1, tab3 - tab2 - 1) + L" px\n");
-    }
+    report = Utf8(answer.text);
     if (report.empty()) report = "none\n";
     return true;
 }
