@@ -1,7 +1,7 @@
 # Windows build: the .scr, the Windows library it is made of, and every test, run under Wine.
 enable_language(RC)
 
-set(QM_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix of this build's tests")
+# The Wine session (prefix, display) is scripts/common.sh's, shared with the other scripts.
 configure_file(${CMAKE_SOURCE_DIR}/scripts/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                 WORLD_READ WORLD_EXECUTE @ONLY)

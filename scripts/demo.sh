@@ -2,8 +2,9 @@
 # Builds the screensaver and runs its main job: the settings dialog, as "Configure" starts it, under Wine,
 # with the stand-in main program installed where the screensaver finds it (so "/s" works by hand too).
 # With a display (DISPLAY set) the dialog is yours until you close it. Without one, a virtual display is
-# used: one screenshot of the dialog per language and one of the preview are saved to build/screenshots/,
-# and the demo ends by itself.
+# used and the demo ends by itself, leaving in build/screenshots/: one screenshot of the dialog per
+# language, the texts each language's dialog cuts off (clipped-texts.txt), the playlist editor holding a
+# few entries, and the preview. Nothing the demo stores for itself outlives it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -17,8 +18,8 @@ source "$root/scripts/common.sh"
 
 had_display=${DISPLAY:-}
 "$root/scripts/wine-env.sh" start "$build"
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
-[ -n "$had_display" ] || export DISPLAY=$(cat "$WINEPREFIX.display")
+wine_env "$build"
+wine_display
 bash "$root/scripts/install_standin.sh" "$build"
 
 if [ -n "$had_display" ]; then
@@ -26,10 +27,35 @@ if [ -n "$had_display" ]; then
   wine "$scr" /c
   exit 0
 fi
-trap '"$root/scripts/wine-env.sh" stop "$build"' EXIT
 
 shots="$root/build/screenshots"
 mkdir -p "$shots"
+ready="$shots/.ready" done_file="$shots/.done" measured="$shots/.measured"
+music="$WINEPREFIX/drive_c/users/Public/Music/Demo playlist"
+trap 'rm -rf "$ready" "$done_file" "$measured" "$music"; "$root/scripts/wine-env.sh" stop "$build"' EXIT
+failed=0
+
+# Runs the demo driver in MODE (its arguments after the ready and done files follow) and saves a screenshot
+# of the window it shows as OUT_PNG, or of the whole screen when it shows none.
+shoot() { # OUT_PNG MODE ARGUMENT...
+  local out=$1 mode=$2
+  shift 2
+  rm -f "$ready" "$done_file"
+  wine "$build/tools/qm_demo_driver.exe" "$mode" "$(winpath "$ready")" "$(winpath "$done_file")" "$@" &
+  local driver=$! x=0 y=0 w=0 h=0 code=0
+  while [ ! -s "$ready" ] && kill -0 $driver 2>/dev/null; do sleep 0.2; done
+  read -r x y w h < <(tr -d '\r' 2>/dev/null < "$ready") || true
+  if [ "$w" -gt 0 ] && [ "$h" -gt 0 ]; then
+    /usr/bin/import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$out"
+  else
+    /usr/bin/import -display "$DISPLAY" -window root "$out"
+  fi
+  touch "$done_file"
+  wait $driver || code=$?
+  echo "Screenshot: $out (the program ended with exit code $code)"
+  [ $code -eq 0 ] || failed=1
+}
+
 set_language() { # tag, or "" for none
   if [ -n "$1" ]; then
     wine reg add "$key" /v Language /t REG_SZ /d "3: $1" /f /reg:64 >/dev/null
@@ -39,32 +65,39 @@ set_language() { # tag, or "" for none
 }
 before=$( (wine reg query "$key" /v Language /reg:64 2>/dev/null || true) | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 
+# Per language: the dialog's screenshot, and a section of the report of texts wider than their boxes.
+report="$shots/clipped-texts.txt"
+: > "$report"
 for lang in en de fr ru; do
   set_language "$lang"
-  ready="$shots/.ready"; done_file="$shots/.done"
-  rm -f "$ready" "$done_file"
-  wine "$build/tools/qm_demo_driver.exe" "$(winpath "$ready")" "$(winpath "$done_file")" \
-    "\"$(winpath "$scr")\" /c" &
-  driver=$!
-  for _ in $(seq 1 600); do [ -f "$ready" ] && break; sleep 0.1; done
-  x=0 y=0 w=0 h=0
-  read -r x y w h < <(tr -d '\r' < "$ready") || true
-  out="$shots/settings-dialog-$lang.png"
-  if [ "$w" -gt 0 ] && [ "$h" -gt 0 ]; then
-    /usr/bin/import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$out"
+  rm -f "$measured"
+  shoot "$shots/settings-dialog-$lang.png" settings "$(winpath "$measured")" "\"$(winpath "$scr")\" /c"
+  [ "$lang" = en ] || echo >> "$report"
+  if [ -s "$measured" ]; then
+    tr -d '\r' < "$measured" | sed "s/^/$lang  /" >> "$report"
   else
-    /usr/bin/import -display "$DISPLAY" -window root "$out"
+    echo "$lang  not measured" >> "$report"; failed=1
   fi
-  touch "$done_file"
-  wait $driver && code=0 || code=$?
-  echo "Screenshot: $out (the program ended with exit code $code)"
 done
+echo "Texts wider than their boxes: $report"
+
+# The playlist editor in English, holding a few files made for it (the driver stores them as the playlist
+# and puts the stored one back).
+set_language en
+mkdir -p "$music"
+entries=()
+for track in "Evening Bells" "Harbour Lights" "Northern Road" "Slow Tide"; do
+  : > "$music/$track.mp3"
+  entries+=("C:\\users\\Public\\Music\\Demo playlist\\$track.mp3")
+done
+shoot "$shots/playlist-editor.png" playlist "\"$(winpath "$scr")\" /c" "${entries[@]}"
+
 if [ -n "$before" ]; then
   wine reg add "$key" /v Language /t REG_SZ /d "$before" /f /reg:64 >/dev/null
 else
   set_language ""
 fi
-rm -f "$shots/.ready" "$shots/.done"
 
 bash "$root/scripts/preview_screenshot.sh" "$build" "$shots/preview.png"
 echo "Screenshot: $shots/preview.png"
+exit $failed

@@ -10,9 +10,10 @@ source "$root/scripts/common.sh"
 build_windows_targets "$build" qm_standin
 build=$(cd "$build" && pwd)
 "$root/scripts/wine-env.sh" start "$build"
+wine_env "$build"
 
 name="Quillmere - Taveny 3D Screensaver"
-target="$build/wineprefix/drive_c/Program Files/$name"
+target="$WINEPREFIX/drive_c/Program Files/$name"
 mkdir -p "$target"
 cp "$build/tools/standin/$name.exe" "$target/$name.exe"
 "$build/wine-run.sh" reg add "HKLM\\Software\\Orvanta\\$name" /v AppPath /t REG_SZ \

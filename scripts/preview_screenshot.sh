@@ -15,8 +15,8 @@ build_windows_targets "$build" qm_preview_host
 
 had_display=${DISPLAY:-}
 "$root/scripts/wine-env.sh" start "$build"
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
-[ -n "$had_display" ] || export DISPLAY=$(cat "$WINEPREFIX.display")
+wine_env "$build"
+wine_display
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "$had_display" ] || "$root/scripts/wine-env.sh" stop "$build"' EXIT

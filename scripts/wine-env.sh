@@ -6,28 +6,24 @@
 set -euo pipefail
 cmd=${1:?start or stop}
 build=$(cd "${2:?build folder}" && pwd)
-export WINEPREFIX="${QM_WINEPREFIX:-$build/wineprefix}"
-export WINEARCH=win64
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-display_file="$WINEPREFIX.display"
-xvfb_pid_file="$WINEPREFIX.xvfb.pid"
+source "$(dirname "$0")/common.sh"
+wine_env "$build"
 
 start_display() {
-  if [ -n "${DISPLAY:-}" ]; then rm -f "$display_file"; return; fi
-  if [ -f "$xvfb_pid_file" ] && kill -0 "$(cat "$xvfb_pid_file")" 2>/dev/null; then
-    export DISPLAY=$(cat "$display_file"); return
+  if [ -n "${DISPLAY:-}" ]; then rm -f "$wine_display_file"; return; fi
+  if [ -f "$wine_xvfb_pid_file" ] && kill -0 "$(cat "$wine_xvfb_pid_file")" 2>/dev/null; then
+    export DISPLAY=$(cat "$wine_display_file"); return
   fi
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 < /dev/null &
-    echo $! > "$xvfb_pid_file"
+    echo $! > "$wine_xvfb_pid_file"
     for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
     if [ -e "/tmp/.X11-unix/X$n" ]; then
-      echo ":$n" > "$display_file"; export DISPLAY=":$n"; return
+      echo ":$n" > "$wine_display_file"; export DISPLAY=":$n"; return
     fi
-    kill "$(cat "$xvfb_pid_file")" 2>/dev/null || true
+    kill "$(cat "$wine_xvfb_pid_file")" 2>/dev/null || true
   done
   echo "wine-env: could not start Xvfb" >&2; exit 1
 }
@@ -55,9 +51,9 @@ case "$cmd" in
     ;;
   stop)
     wineserver -k >/dev/null 2>&1 || true
-    if [ -f "$xvfb_pid_file" ]; then
-      kill "$(cat "$xvfb_pid_file")" 2>/dev/null || true
-      rm -f "$xvfb_pid_file" "$display_file"
+    if [ -f "$wine_xvfb_pid_file" ]; then
+      kill "$(cat "$wine_xvfb_pid_file")" 2>/dev/null || true
+      rm -f "$wine_xvfb_pid_file" "$wine_display_file"
     fi
     ;;
   *) echo "usage: wine-env.sh start|stop BUILD_DIR" >&2; exit 2 ;;

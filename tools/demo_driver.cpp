@@ -1,14 +1,35 @@
-// Demo helper: starts a command line, waits until its first window is on screen, writes that window's
-// screen rectangle to READY_FILE, waits for DONE_FILE (the screenshot taken), then closes the program's
-// windows and waits for it to end. Exit code: the program's own.
-//   qm_demo_driver.exe READY_FILE DONE_FILE COMMAND_LINE
+// Demo helper: starts the settings dialog (COMMAND_LINE), waits until it is on screen, writes the screen
+// rectangle of what is to be shown to READY_FILE, waits for DONE_FILE (the screenshot taken), then closes
+// what it opened and waits for the program to end.
+//   qm_demo_driver settings READY_FILE DONE_FILE REPORT_FILE COMMAND_LINE
+//       Shows the dialog. First writes REPORT_FILE (UTF-8): each control whose text is wider than its
+//       box, one a line (ID  "TEXT"  needs N px, box M px), or "none".
+//   qm_demo_driver playlist READY_FILE DONE_FILE COMMAND_LINE ENTRY...
+//       Shows the playlist editor holding ENTRY... (existing files): stores them as the playlist, turns
+//       music and "Play my music" on as a user would and presses "Edit Playlist...". Cancel closes the
+//       editor and the dialog, so no setting changes; the stored playlist is put back as it was.
+// Exit code: the program's own, or 2 and up when the driver could not do its part (see stderr).
+#include "clipped_texts.h"
+
+#include "resource.h"
+
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
+
+constexpr wchar_t kSettingsKey[] = L"Software\\Orvanta\\Quillmere - Taveny 3D Screensaver";
+constexpr wchar_t kPlaylistValue[] = L"PlayList";
+// Under emulation the dialog takes tens of seconds to open when the machine is busy.
+constexpr DWORD kWindowWaitMs = 180000;
+constexpr DWORD kPollMs = 50;
+
+enum Failure { kUsage = 2, kCannotStart = 3, kNoWindow = 4, kNotMeasured = 5, kNoEditor = 6 };
 
 struct Search {
     DWORD pid;
@@ -29,49 +50,272 @@ std::vector<HWND> VisibleWindowsOf(DWORD pid) {
     return s.found;
 }
 
-bool Exists(const wchar_t* path) { return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+// The first visible window of the process that passes the test, or null when the process ends first or
+// none shows in time.
+template <typename Test> HWND WaitForWindow(HANDLE process, DWORD pid, Test test) {
+    for (DWORD waited = 0; waited < kWindowWaitMs; waited += kPollMs) {
+        for (HWND window : VisibleWindowsOf(pid))
+            if (test(window)) return window;
+        if (::WaitForSingleObject(process, kPollMs) == WAIT_OBJECT_0) break;
+    }
+    return nullptr;
+}
+
+bool Exists(const wchar_t* path) {
+    return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Utf8(const std::wstring& text) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                          nullptr);
+    return bytes;
+}
+
+bool WriteFileText(const wchar_t* path, const std::string& text) {
+    FILE* file = _wfopen(path, L"wb");
+    if (!file) return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written;
+}
+
+// Lets the window paint, then writes its screen rectangle ("0 0 0 0" without one) and waits for the
+// screenshot.
+void ShowForScreenshot(HWND window, const wchar_t* readyFile, const wchar_t* doneFile) {
+    RECT rect{};
+    if (window) {
+        ::Sleep(1500);
+        ::GetWindowRect(window, &rect);
+    }
+    char line[64];
+    std::snprintf(line, sizeof(line), "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                  rect.bottom - rect.top);
+    WriteFileText(readyFile, line);
+    for (int i = 0; i < 1200 && !Exists(doneFile); ++i)
+        ::Sleep(kPollMs);
+}
+
+// Sends to the other process without letting a hung window hang the demo.
+LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 30000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+// A click as the user makes it (press and release over the button), so the dialog sees what a user does.
+// Posted: a button that opens a modal window would keep a sent click from returning until it closes.
+void Click(HWND dialog, int id) {
+    ::PostMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void CheckBox(HWND dialog, int id) {
+    HWND box = ::GetDlgItem(dialog, id);
+    if (SendTo(box, BM_GETCHECK) != BST_CHECKED) SendTo(box, BM_CLICK);
+}
+
+// The answer of qm_clipped_texts.dll, received while the request is being sent.
+struct Answer {
+    bool received = false;
+    std::wstring text;
+};
+
+LRESULT CALLBACK AnswerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        auto* answer = reinterpret_cast<Answer*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (answer && data->dwData == clipped_texts::kReplyTag) {
+            answer->received = true;
+            answer->text.assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+            return TRUE;
+        }
+    }
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+std::wstring OwnFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(::GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+    return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+// The report lines for the dialog's clipped texts, or false when the dialog's process could not be asked.
+bool MeasureClippedTexts(HWND dialog, std::string& report) {
+    HMODULE dll = ::LoadLibraryW((OwnFolder() + clipped_texts::kDllName).c_str());
+    auto hook = dll ? reinterpret_cast<HOOKPROC>(
+                          reinterpret_cast<void (*)()>(::GetProcAddress(dll, clipped_texts::kHookName)))
+                    : nullptr;
+    if (!hook) {
+        std::fwprintf(stderr, L"cannot load %ls\n", clipped_texts::kDllName);
+        return false;
+    }
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &AnswerWindowProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QuillmereDemoAnswer";
+    ::RegisterClassW(&windowClass);
+    HWND answerWindow = ::CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                          nullptr, windowClass.hInstance, nullptr);
+    Answer answer;
+    ::SetWindowLongPtrW(answerWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&answer));
+
+    HHOOK installed =
+        ::SetWindowsHookExW(WH_CALLWNDPROC, hook, dll, ::GetWindowThreadProcessId(dialog, nullptr));
+    if (installed) {
+        SendTo(dialog, ::RegisterWindowMessageW(clipped_texts::kRequestName),
+               reinterpret_cast<WPARAM>(answerWindow));
+        ::UnhookWindowsHookEx(installed);
+    }
+    ::DestroyWindow(answerWindow);
+    if (!answer.received) {
+        std::fwprintf(stderr, L"the dialog's texts were not measured\n");
+        return false;
+    }
+
+    report = Utf8(answer.text);
+    if (report.empty()) report = "none\n";
+    return true;
+}
+
+// A value of the settings key (64-bit view) replaced for the demo and put back as it was, bytes and type.
+class ReplacedValue {
+  public:
+    ReplacedValue(const wchar_t* name, const std::wstring& text) : name_(name) {
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0,
+                              KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key_,
+                              nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD size = 0;
+        if (::RegQueryValueExW(key_, name_, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+            saved_.resize(size);
+            had_ = ::RegQueryValueExW(key_, name_, nullptr, &type_, saved_.data(), &size) == ERROR_SUCCESS;
+            saved_.resize(size);
+        }
+        ::RegSetValueExW(key_, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    ~ReplacedValue() {
+        if (!key_) return;
+        if (had_)
+            ::RegSetValueExW(key_, name_, 0, type_, saved_.data(), static_cast<DWORD>(saved_.size()));
+        else
+            ::RegDeleteValueW(key_, name_);
+        ::RegCloseKey(key_);
+    }
+    ReplacedValue(const ReplacedValue&) = delete;
+    ReplacedValue& operator=(const ReplacedValue&) = delete;
+
+  private:
+    const wchar_t* name_;
+    HKEY key_ = nullptr;
+    bool had_ = false;
+    DWORD type_ = 0;
+    std::vector<BYTE> saved_;
+};
+
+bool IsPlaylistEditor(HWND window) {
+    return ::GetDlgItem(window, IDC_PLAYLIST_VIEW) != nullptr;
+}
+
+// Music on, "Play my music" on, "Edit Playlist...": the editor, or null when it does not come up with
+// entries.
+HWND OpenPlaylistEditor(HANDLE process, DWORD pid, HWND dialog) {
+    CheckBox(dialog, IDC_ENABLE_MUSIC);
+    CheckBox(dialog, IDC_PLAY_MY_MUSIC);
+    if (!::IsWindowEnabled(::GetDlgItem(dialog, IDC_EDIT_PLAYLIST))) {
+        std::fwprintf(stderr, L"\"Edit Playlist...\" stays disabled with music and \"Play my music\" on\n");
+        return nullptr;
+    }
+    Click(dialog, IDC_EDIT_PLAYLIST);
+    HWND editor = WaitForWindow(process, pid, &IsPlaylistEditor);
+    if (!editor) {
+        std::fwprintf(stderr, L"the playlist editor did not come up\n");
+        return nullptr;
+    }
+    const LRESULT entries = SendTo(::GetDlgItem(editor, IDC_PLAYLIST_VIEW), LVM_GETITEMCOUNT);
+    std::wprintf(L"The playlist editor shows %ld entries.\n", static_cast<long>(entries));
+    return entries > 0 ? editor : nullptr;
+}
+
+// Closes what the dialog still shows (the editor with Cancel, then the dialog with Cancel; anything left
+// with WM_CLOSE) and returns the program's exit code.
+int CloseAndWait(HANDLE process, DWORD pid, HWND dialog) {
+    for (HWND window : VisibleWindowsOf(pid))
+        if (window != dialog && IsPlaylistEditor(window)) Click(window, IDCANCEL);
+    for (int i = 0; i < 300 && ::WaitForSingleObject(process, 0) != WAIT_OBJECT_0; ++i) {
+        bool editorOpen = false;
+        for (HWND window : VisibleWindowsOf(pid))
+            editorOpen = editorOpen || IsPlaylistEditor(window);
+        if (!editorOpen) break;
+        ::Sleep(100);
+    }
+    if (dialog) Click(dialog, IDCANCEL);
+    // The dialog waits for its display probes before it ends, which can take a while under emulation.
+    for (int i = 0; i < 600; ++i) {
+        if (::WaitForSingleObject(process, 100) == WAIT_OBJECT_0) break;
+        if (i >= 100)
+            for (HWND w : VisibleWindowsOf(pid))
+                ::PostMessageW(w, WM_CLOSE, 0, 0);
+    }
+    DWORD code = 1;
+    if (::WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) ::TerminateProcess(process, 1);
+    ::GetExitCodeProcess(process, &code);
+    return static_cast<int>(code);
+}
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 4) {
-        std::fwprintf(stderr, L"usage: qm_demo_driver READY_FILE DONE_FILE COMMAND_LINE\n");
-        return 2;
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    const bool settings = mode == L"settings" && argc == 6;
+    const bool playlist = mode == L"playlist" && argc >= 5;
+    if (!settings && !playlist) {
+        std::fwprintf(stderr,
+                      L"usage: qm_demo_driver settings READY_FILE DONE_FILE REPORT_FILE COMMAND_LINE\n"
+                      L"       qm_demo_driver playlist READY_FILE DONE_FILE COMMAND_LINE ENTRY...\n");
+        return kUsage;
     }
-    std::wstring line = argv[3];
+    const wchar_t* readyFile = argv[2];
+    const wchar_t* doneFile = argv[3];
+    std::wstring line = argv[settings ? 5 : 4];
+    std::wstring entries;
+    for (int i = 5; playlist && i < argc; ++i)
+        entries += std::wstring(argv[i]) + L'\n'; // as the editor stores them
+
+    std::optional<ReplacedValue> storedPlaylist;
+    if (playlist) storedPlaylist.emplace(kPlaylistValue, entries);
+
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
         std::fwprintf(stderr, L"cannot start: %ls\n", line.c_str());
-        return 3;
+        return kCannotStart;
     }
     ::CloseHandle(pi.hThread);
 
-    HWND window = nullptr;
-    for (int i = 0; i < 600 && !window; ++i) {
-        if (::WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) break;
-        auto windows = VisibleWindowsOf(pi.dwProcessId);
-        if (!windows.empty()) window = windows.front();
+    int failure = 0;
+    HWND dialog = WaitForWindow(pi.hProcess, pi.dwProcessId, [](HWND) { return true; });
+    HWND shown = dialog;
+    if (!dialog) {
+        std::fwprintf(stderr, L"no window of: %ls\n", line.c_str());
+        failure = kNoWindow;
+    } else if (settings) {
+        std::string report;
+        if (MeasureClippedTexts(dialog, report))
+            WriteFileText(argv[4], report);
+        else
+            failure = kNotMeasured;
+    } else {
+        shown = OpenPlaylistEditor(pi.hProcess, pi.dwProcessId, dialog);
+        if (!shown) failure = kNoEditor;
     }
-    RECT rect{};
-    if (window) {
-        ::Sleep(1500); // let it paint
-        ::GetWindowRect(window, &rect);
-    }
-    if (FILE* ready = _wfopen(argv[1], L"w")) {
-        std::fprintf(ready, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-        std::fclose(ready);
-    }
-    for (int i = 0; i < 1200 && !Exists(argv[2]); ++i) ::Sleep(50);
+    ShowForScreenshot(shown, readyFile, doneFile);
 
-    for (int i = 0; i < 200; ++i) {
-        if (::WaitForSingleObject(pi.hProcess, 100) == WAIT_OBJECT_0) break;
-        for (HWND w : VisibleWindowsOf(pi.dwProcessId)) ::PostMessageW(w, WM_CLOSE, 0, 0);
-    }
-    DWORD code = 1;
-    if (::WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
-    ::GetExitCodeProcess(pi.hProcess, &code);
+    const int code = CloseAndWait(pi.hProcess, pi.dwProcessId, dialog);
     ::CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
+    return failure ? failure : code;
 }
