@@ -8,19 +8,22 @@ namespace {
 const wchar_t* SkipProgramName(const wchar_t* p) {
     if (*p == L'"') {
         ++p;
-        while (*p && *p != L'"') ++p;
+        while (*p && *p != L'"')
+            ++p;
         if (*p == L'"') ++p;
         return p;
     }
     // Only a blank ends an unquoted name; a tab does not.
-    while (*p && *p != L' ') ++p;
+    while (*p && *p != L' ')
+        ++p;
     if (*p == L' ') ++p;
     return p;
 }
 
 // Skips everything that is not a decimal digit, then reads the digit run, saturating at INT32_MAX.
 int32_t ReadHostNumber(const wchar_t* p) {
-    while (*p && !(*p >= L'0' && *p <= L'9')) ++p;
+    while (*p && !(*p >= L'0' && *p <= L'9'))
+        ++p;
     int64_t value = 0;
     constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
     for (; *p >= L'0' && *p <= L'9'; ++p) {
@@ -35,7 +38,8 @@ int32_t ReadHostNumber(const wchar_t* p) {
 ScreensaverCommand ParseCommandLine(const wchar_t* commandLine) {
     if (!commandLine) return {};
     const wchar_t* p = SkipProgramName(commandLine);
-    while (*p && *p != L'/' && *p != L'-') ++p;
+    while (*p && *p != L'/' && *p != L'-')
+        ++p;
     if (!*p) return {ScreensaverMode::Configure, 0};
 
     const wchar_t letter = p[1];

@@ -8,7 +8,9 @@
 namespace qm {
 namespace {
 
-HWND ToWindow(int32_t number) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(number)); }
+HWND ToWindow(int32_t number) {
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(number));
+}
 
 // COM, the common controls the dialogs use, and the module, around the two windowed modes.
 template <typename Body> void WithGuiStartup(HINSTANCE instance, Body body) {

@@ -11,9 +11,9 @@ namespace qm {
 void RunScreensaverMode(HINSTANCE instance, const ScreensaverCommand& command);
 
 // The mode handlers.
-void RunConfigure(HWND owner);  // settings dialog, modal, owned by owner (none when null)
-void RunPreview(HWND host);     // preview picture inside host until host destroys it
-void LaunchMainProgram();       // find, start and wait for the main program
-void ChangePassword();          // legacy password change through the system's MPR.DLL
+void RunConfigure(HWND owner); // settings dialog, modal, owned by owner (none when null)
+void RunPreview(HWND host);    // preview picture inside host until host destroys it
+void LaunchMainProgram();      // find, start and wait for the main program
+void ChangePassword();         // legacy password change through the system's MPR.DLL
 
 } // namespace qm

@@ -17,7 +17,8 @@ inline constexpr wchar_t kRunValueName[] = L"OrvantaAnimatedWallpaper";
 // HKEY_LOCAL_MACHINE: the installer's uninstall keys.
 inline constexpr wchar_t kUninstallKeyPrefix[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 inline constexpr wchar_t kScreensaverPackageSubkey[] = L"Quillmere - Taveny 3D Screensaver_is1";
-inline constexpr wchar_t kCombinedPackageSubkey[] = L"Quillmere - Taveny 3D Screensaver and Animated Wallpaper_is1";
+inline constexpr wchar_t kCombinedPackageSubkey[] =
+    L"Quillmere - Taveny 3D Screensaver and Animated Wallpaper_is1";
 
 // The main program, appended to a directory, and its folder under Program Files.
 inline constexpr wchar_t kMainProgramFile[] = L"\\Quillmere - Taveny 3D Screensaver.exe";

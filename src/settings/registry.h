@@ -16,8 +16,8 @@ REGSAM WithView(REGSAM access, bool use64BitView);
 
 // Reads one REG_SZ value: S_OK and the characters up to the first NUL, or E_FAIL with text unchanged
 // (missing key or value, another type, zero bytes of data).
-HRESULT RegReadString(HKEY root, const std::wstring& subKey, const std::wstring& valueName, std::wstring& text,
-                      bool use64BitView);
+HRESULT RegReadString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
+                      std::wstring& text, bool use64BitView);
 
 // Writes one REG_SZ value (creating the key), without a terminating NUL, and flushes the key.
 HRESULT RegWriteString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,

@@ -7,7 +7,9 @@ using namespace qmtest;
 
 namespace {
 
-std::wstring ScrCommand(const std::wstring& arguments) { return Quote(ScrPath()) + L" " + arguments; }
+std::wstring ScrCommand(const std::wstring& arguments) {
+    return Quote(ScrPath()) + L" " + arguments;
+}
 
 TEST(Modes, TestSwitchEndsAtOnceWithoutAWindow) {
     ULONGLONG start = ::GetTickCount64();
@@ -28,8 +30,8 @@ TEST(Modes, TestSwitchEndsAtOnceWithoutAWindow) {
 
 TEST(Modes, PasswordSwitchEndsWithZeroAndIgnoresTheNumber) {
     // A window of ours whose handle is given after the switch: nothing may be shown owned by it.
-    HWND host = ::CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND host = ::CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
     ASSERT_NE(host, nullptr);
     wchar_t arguments[64];
     swprintf(arguments, 64, L"/a %ld", static_cast<long>(reinterpret_cast<INT_PTR>(host)));
@@ -53,10 +55,10 @@ TEST(Modes, PasswordSwitchEndsWithZeroAndIgnoresTheNumber) {
 TEST(Modes, GarbageCommandLinesEndWithZero) {
     const std::wstring quoted = Quote(ScrPath());
     const std::wstring lines[] = {
-        quoted + L" \x01\x7f\xfffe\xd800 \x1b[0m%s%n\\\\?\\",     // binary-looking, no switch
-        quoted + L" /",                                           // a lone slash: run
-        L"\"" + ScrPath() + L" /s",                               // unclosed quote
-        quoted + L" /p 99999999999",                              // eleven digits, not a window
+        quoted + L" \x01\x7f\xfffe\xd800 \x1b[0m%s%n\\\\?\\", // binary-looking, no switch
+        quoted + L" /",                                       // a lone slash: run
+        L"\"" + ScrPath() + L" /s",                           // unclosed quote
+        quoted + L" /p 99999999999",                          // eleven digits, not a window
         quoted + L" /a 99999999999",
         quoted + L" /c:99999999999",
         quoted + L" ----------------------------------------//////",
@@ -78,7 +80,8 @@ class NativeMprOverride {
     explicit NativeMprOverride(const std::wstring& fileName)
         : key_(L"Software\\Wine\\AppDefaults\\" + fileName + L"\\DllOverrides") {
         HKEY key = nullptr;
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                          nullptr);
         const wchar_t value[] = L"native,builtin";
         ::RegSetValueExW(key, L"mpr", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), sizeof(value));
         ::RegCloseKey(key);
@@ -109,7 +112,8 @@ TEST(Modes, PasswordChangeNeverLoadsAPlantedMprDll) {
         ChildProcess control = ChildProcess::Start(Quote(loader), currentDir.path().c_str());
         ASSERT_TRUE(control.WaitExit(20000));
     }
-    ASSERT_NE(ReadBinaryFile(marker).find("loaded"), std::string::npos) << "planted DLL not picked up by a bare load";
+    ASSERT_NE(ReadBinaryFile(marker).find("loaded"), std::string::npos)
+        << "planted DLL not picked up by a bare load";
     ASSERT_TRUE(::DeleteFileW(marker.c_str()));
 
     const std::wstring scrName = L"Quillmere - Taveny 3D Screensaver.scr";

@@ -26,9 +26,9 @@ TEST(FormatText, FormatsTheProgramsOwnFormats) {
 
 // The integer conversions must print what the C library prints for the same conversion.
 TEST(FormatText, IntegersMatchTheCLibrary) {
-    const std::vector<std::wstring> conversions = {L"%i",     L"%d",   L"%.01i",  L"%.0i",  L"%.5d",  L"%5i",
-                                             L"%-5i|",  L"%05i", L"%+i",    L"% i",   L"%+05d", L"%-+8.3i|",
-                                             L"%08.3i", L"% 7d", L"%0-6i|", L"%.12i", L"%1i"};
+    const std::vector<std::wstring> conversions = {
+        L"%i",  L"%d",    L"%.01i",    L"%.0i",   L"%.5d", L"%5i",    L"%-5i|", L"%05i", L"%+i",
+        L"% i", L"%+05d", L"%-+8.3i|", L"%08.3i", L"% 7d", L"%0-6i|", L"%.12i", L"%1i"};
     const std::vector<int> values = {0, 1, -1, 7, 40, 100, -123, 99999, INT_MAX, INT_MIN};
     for (const std::wstring& conversion : conversions) {
         for (int value : values) {

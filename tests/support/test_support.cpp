@@ -10,13 +10,23 @@
 
 namespace qmtest {
 
-std::wstring ScrPath() { return QM_SCR_PATH; }
-std::wstring BuildDir() { return QM_BUILD_DIR; }
-std::wstring SourceDir() { return QM_SOURCE_DIR; }
+std::wstring ScrPath() {
+    return QM_SCR_PATH;
+}
+std::wstring BuildDir() {
+    return QM_BUILD_DIR;
+}
+std::wstring SourceDir() {
+    return QM_SOURCE_DIR;
+}
 
-std::wstring Quote(const std::wstring& text) { return L"\"" + text + L"\""; }
+std::wstring Quote(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
 
-ChildProcess::~ChildProcess() { Kill(); }
+ChildProcess::~ChildProcess() {
+    Kill();
+}
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
     : process_(std::exchange(other.process_, nullptr)), pid_(std::exchange(other.pid_, 0)) {}
@@ -37,7 +47,8 @@ ChildProcess ChildProcess::Start(const std::wstring& commandLine, const wchar_t*
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (::CreateProcessW(applicationName, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir, &si, &pi)) {
+    if (::CreateProcessW(applicationName, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir,
+                         &si, &pi)) {
         ::CloseHandle(pi.hThread);
         child.process_ = pi.hProcess;
         child.pid_ = pi.dwProcessId;
@@ -49,7 +60,9 @@ bool ChildProcess::WaitExit(DWORD timeoutMs) {
     return process_ && ::WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
 }
 
-bool ChildProcess::Running() const { return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+bool ChildProcess::Running() const {
+    return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
 
 DWORD ChildProcess::ExitCode() const {
     DWORD code = 0xFFFFFFFF;
@@ -151,7 +164,8 @@ void DeleteRegistryTree(HKEY root, const std::wstring& path, REGSAM view) {
     for (;;) {
         wchar_t name[512];
         DWORD length = 512;
-        if (::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (::RegEnumKeyExW(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         DeleteRegistryTree(key, name, view);
     }
     ::RegCloseKey(key);
@@ -162,15 +176,15 @@ namespace {
 std::wstring UniqueSuffix() {
     static std::atomic<unsigned> counter{0};
     wchar_t text[64];
-    std::swprintf(text, 64, L"%lu-%lu-%u", ::GetCurrentProcessId(), static_cast<unsigned long>(::GetTickCount()),
-                  counter++);
+    std::swprintf(text, 64, L"%lu-%lu-%u", ::GetCurrentProcessId(),
+                  static_cast<unsigned long>(::GetTickCount()), counter++);
     return text;
 }
 } // namespace
 
 ScratchRegistry::ScratchRegistry() : base_(L"Software\\QuillmereTests\\" + UniqueSuffix()) {
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, (base_ + L"\\machine").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      &machine_, nullptr);
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, (base_ + L"\\machine").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                      nullptr, &machine_, nullptr);
     ::RegCreateKeyExW(HKEY_CURRENT_USER, (base_ + L"\\user").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                       &user_, nullptr);
     ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_);
@@ -202,10 +216,13 @@ TempFolder::~TempFolder() {
     ::SHFileOperationW(&op);
 }
 
-bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool WriteBinaryFile(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -214,13 +231,15 @@ bool WriteBinaryFile(const std::wstring& path, const std::string& bytes) {
 }
 
 std::string ReadBinaryFile(const std::wstring& path) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes;
     char buffer[65536];
     DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+    while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
     ::CloseHandle(file);
     return bytes;
 }

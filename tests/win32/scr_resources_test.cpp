@@ -13,7 +13,8 @@ namespace {
 class ScrResources : public ::testing::Test {
   protected:
     void SetUp() override {
-        module_ = ::LoadLibraryExW(ScrPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        module_ = ::LoadLibraryExW(ScrPath().c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(module_, nullptr);
     }
     void TearDown() override {
@@ -54,7 +55,8 @@ TEST_F(ScrResources, VersionBlockNamesTheProductAndVersion) {
     for (const wchar_t* name : {L"FileDescription", L"InternalName", L"ProductName"}) {
         wchar_t* value = nullptr;
         std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
-        ASSERT_TRUE(::VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &size)) << path;
+        ASSERT_TRUE(::VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &size))
+            << path;
         EXPECT_STREQ(value, L"Quillmere - Taveny 3D Screensaver") << path;
     }
 }
@@ -62,16 +64,20 @@ TEST_F(ScrResources, VersionBlockNamesTheProductAndVersion) {
 TEST_F(ScrResources, ManifestBindsCommonControlsSixAndAsksForNothingMore) {
     std::string manifest = Raw(RT_MANIFEST, MAKEINTRESOURCEW(1));
     ASSERT_FALSE(manifest.empty());
-    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" processorArchitecture=\"x86\""),
-              std::string::npos);
+    EXPECT_NE(
+        manifest.find(
+            "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" processorArchitecture=\"x86\""),
+        std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
     EXPECT_EQ(manifest.find("dpiAwareness"), std::string::npos);
     size_t supported = 0;
-    for (size_t at = manifest.find("<supportedOS"); at != std::string::npos; at = manifest.find("<supportedOS", at + 1))
+    for (size_t at = manifest.find("<supportedOS"); at != std::string::npos;
+         at = manifest.find("<supportedOS", at + 1))
         ++supported;
     EXPECT_EQ(supported, 5u);
-    EXPECT_NE(manifest.find("<assemblyIdentity type=\"win32\" name=\"Orvanta.QuillmereTaveny3DScreensaver\" version=\"1.0.0.0\" "
+    EXPECT_NE(manifest.find("<assemblyIdentity type=\"win32\" name=\"Orvanta.QuillmereTaveny3DScreensaver\" "
+                            "version=\"1.0.0.0\" "
                             "processorArchitecture=\"x86\""),
               std::string::npos);
 }

@@ -7,8 +7,8 @@ void Mark(const char* what) {
     char path[MAX_PATH];
     DWORD length = ::GetEnvironmentVariableA("QM_PLANT_MARKER", path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return;
-    HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     ::WriteFile(file, what, static_cast<DWORD>(lstrlenA(what)), &written, nullptr);
