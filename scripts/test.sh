@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds both builds and runs every test: the portable code natively under ASan/UBSan (with short
-# fuzzing runs), then everything of the Windows build under Wine. Ends with one summary line.
+# Checks the C++ layout, builds both builds and runs every test: the portable code natively under
+# ASan/UBSan (with short fuzzing runs), then everything of the Windows build under Wine. Ends with one
+# summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -36,6 +37,15 @@ run_tests() { # preset
   failed=$((failed + fails))
   [ "$fails" -eq 0 ] || status=1
 }
+
+# Every C++ file as clang-format (.clang-format) lays it out; a file that differs counts as one failure.
+echo "== format: clang-format"
+if git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror >"$logdir/format.log" 2>&1; then
+  passed=$((passed + 1))
+else
+  grep -E '^[^ ]+: (error|warning):' "$logdir/format.log" | cut -d: -f1 | sort -u | sed 's/^/   not formatted: /'
+  failed=$((failed + 1)); status=1
+fi
 
 for preset in native windows; do
   if run_build "$preset"; then
