@@ -12,8 +12,7 @@
 
 using namespace qm;
 using namespace qmtest;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using ::testing::ElementsAre, ::testing::IsEmpty;
 
 namespace {
 

@@ -26,8 +26,7 @@
 using qm::Node;
 using qm::NodeValue;
 using qm::ValueKind;
-using qmtest::ReadRawValue;
-using qmtest::SetRawValue;
+using qmtest::ReadRawValue, qmtest::SetRawValue;
 
 namespace {
 
