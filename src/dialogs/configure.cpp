@@ -9,6 +9,9 @@ void RunConfigure(HWND owner) {
     static CSettingsDlg dialog;
     dialog.StartProbes(); // before the template is made: the probes overlap the dialog's creation
     dialog.DoModal(owner, 0);
+    // Also when no dialog could be made (an owner that is no window): no probe outlives Configure mode,
+    // and none may still run when the process ends.
+    dialog.WaitForProbes();
 }
 
 } // namespace qm

@@ -11,8 +11,10 @@ namespace qm {
 namespace {
 
 void RunWithCom(const std::function<void()>& work, const std::function<void()>& onFailure) {
-    // Each thread initialises COM for itself; a thread without a message loop belongs in the MTA.
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // Each thread initialises COM for itself, in an apartment of its own. Not the MTA: an object that
+    // wants a single-threaded apartment would then be made in the dialog's thread, and every call to it
+    // would wait for that thread to dispatch posted messages, which it does not while it waits for us.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     try {
         work();
     } catch (...) {

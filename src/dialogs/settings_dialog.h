@@ -34,6 +34,7 @@ class CSettingsDlg : public CSettingsDlgBase {
     // hardware facts, so that they overlap the dialog's creation. Initialisation starts them itself
     // when this was not called.
     void StartProbes();
+    void WaitForProbes() { probes_.WaitForAll(); }
 
     QM_BEGIN_MSG_MAP()
     QM_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
