@@ -1,5 +1,7 @@
 #include "playlist/playlist_file.h"
 
+#include "platform/wide_text.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -37,18 +39,6 @@ wchar_t Windows1251(unsigned char byte) {
     if (byte < 0x80) return static_cast<wchar_t>(byte);
     if (byte < 0xC0) return static_cast<wchar_t>(kWindows1251High[byte - 0x80]);
     return static_cast<wchar_t>(0x0410 + (byte - 0xC0));
-}
-
-void AppendCodePoint(char32_t code, std::wstring& out) {
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (code > 0xFFFF) {
-            code -= 0x10000;
-            out += static_cast<wchar_t>(0xD800 + (code >> 10));
-            out += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
-            return;
-        }
-    }
-    out += static_cast<wchar_t>(code);
 }
 
 struct Utf8Result {

@@ -1,5 +1,7 @@
 #include "settings/node.h"
 
+#include "platform/wide_text.h"
+
 #ifdef _WIN32
 #include "settings/registry.h"
 #endif
@@ -153,17 +155,7 @@ std::wstring WideFromUtf8(const char* text) {
     std::wstring out;
     if (!text) return out;
     const auto* p = reinterpret_cast<const unsigned char*>(text);
-    auto put = [&out](uint32_t c) {
-        if constexpr (sizeof(wchar_t) == 2) {
-            if (c > 0xFFFF) {
-                c -= 0x10000;
-                out += static_cast<wchar_t>(0xD800 + (c >> 10));
-                out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
-                return;
-            }
-        }
-        out += static_cast<wchar_t>(c);
-    };
+    auto put = [&out](uint32_t c) { AppendCodePoint(static_cast<char32_t>(c), out); };
     while (*p) {
         const unsigned char b = *p;
         int extra = 0;
