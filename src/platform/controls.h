@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
 #include <string>
 
 namespace qm::ctl {
@@ -59,6 +60,55 @@ inline int ComboGetSel(HWND control) {
 }
 inline int ComboCount(HWND control) {
     return static_cast<int>(Send(control, CB_GETCOUNT));
+}
+
+// List views in report view. Rows and columns are counted from 0.
+inline void ListViewInsertColumn(HWND control, int index, const std::wstring& text, int width) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<wchar_t*>(text.c_str()); // only read
+    column.iSubItem = index;
+    Send(control, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+}
+// The row the text went to, or -1 when the list view refused it.
+inline int ListViewInsertItem(HWND control, int index, const std::wstring& text) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.iSubItem = 0;
+    item.pszText = const_cast<wchar_t*>(text.c_str()); // only read
+    return static_cast<int>(Send(control, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+inline bool ListViewDeleteItem(HWND control, int index) {
+    return Send(control, LVM_DELETEITEM, index) != 0;
+}
+inline int ListViewItemCount(HWND control) {
+    return static_cast<int>(Send(control, LVM_GETITEMCOUNT));
+}
+inline int ListViewSelectedCount(HWND control) {
+    return static_cast<int>(Send(control, LVM_GETSELECTEDCOUNT));
+}
+// Every state bit of the row (LVIS_*, overlay and state image); 0 for a row the list view does not have.
+inline UINT ListViewItemState(HWND control, int index) {
+    LVITEMW item{};
+    item.mask = LVIF_STATE;
+    item.iItem = index;
+    item.stateMask = 0xFFFF;
+    Send(control, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return item.state;
+}
+inline bool ListViewItemSelected(HWND control, int index) {
+    return (ListViewItemState(control, index) & LVIS_SELECTED) != 0;
+}
+// Room for this many rows at once, before they are added one by one (LVSICF_* flags).
+inline void ListViewSetItemCount(HWND control, std::size_t count, DWORD flags) {
+    Send(control, LVM_SETITEMCOUNT, count, flags);
+}
+// The text's width in pixels in the list view's font.
+inline int ListViewStringWidth(HWND control, const std::wstring& text) {
+    return static_cast<int>(Send(control, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
 
 } // namespace qm::ctl
