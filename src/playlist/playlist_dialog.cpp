@@ -68,20 +68,15 @@ void SetOpenFileDialogForTesting(std::function<BOOL(OPENFILENAMEW*, DWORD*)> dia
 CPlaylistDlg::CPlaylistDlg(Node& settings) : settings_(settings) {}
 
 void CPlaylistDlg::AddRow(const std::wstring& path) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(entries_.size());
-    item.iSubItem = 0;
-    item.pszText = const_cast<wchar_t*>(path.c_str());
     // A row the list view refused would leave rows and entries out of step.
-    if (ctl::Send(listView_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) == -1) return;
+    if (ctl::ListViewInsertItem(listView_, static_cast<int>(entries_.size()), path) == -1) return;
     entries_.push_back(path);
 }
 
 void CPlaylistDlg::AddRows(const std::vector<std::wstring>& paths) {
     if (paths.empty()) return;
     RedrawSuspended quiet(listView_);
-    ctl::Send(listView_, LVM_SETITEMCOUNT, entries_.size() + paths.size(), LVSICF_NOINVALIDATEALL);
+    ctl::ListViewSetItemCount(listView_, entries_.size() + paths.size(), LVSICF_NOINVALIDATEALL);
     for (const auto& path : paths)
         AddRow(path);
 }
@@ -90,16 +85,8 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     listView_ = GetDlgItem(IDC_PLAYLIST_VIEW);
     shuffleBox_ = GetDlgItem(IDC_SHUFFLE);
 
-    std::wstring columnText = ColumnText();
-    const int width = static_cast<int>(
-        ctl::Send(listView_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(columnText.c_str())) + 15);
-    LVCOLUMNW column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = width;
-    column.pszText = columnText.data();
-    column.iSubItem = 0;
-    ctl::Send(listView_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    const std::wstring columnText = ColumnText();
+    ctl::ListViewInsertColumn(listView_, 0, columnText, ctl::ListViewStringWidth(listView_, columnText) + 15);
 
     std::vector<std::wstring> stored;
     ParsePlaylistText(std::wstring(), ReadStoredPlaylist(), stored);
@@ -154,20 +141,16 @@ LRESULT CPlaylistDlg::OnAddFiles(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CPlaylistDlg::OnRemoveFiles(WORD, WORD, HWND, BOOL&) {
-    if (ctl::Send(listView_, LVM_GETSELECTEDCOUNT) == 0) return 0;
+    if (ctl::ListViewSelectedCount(listView_) == 0) return 0;
     RedrawSuspended quiet(listView_);
-    for (int i = 0; i < static_cast<int>(ctl::Send(listView_, LVM_GETITEMCOUNT));) {
-        LVITEMW item{};
-        item.mask = LVIF_STATE;
-        item.iItem = i;
-        item.stateMask = 0xFFFF;
-        ctl::Send(listView_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        if ((item.state & LVIS_SELECTED) == 0) {
+    // Row i is asked again after a deletion: the next row has moved into its place.
+    for (int i = 0; i < ctl::ListViewItemCount(listView_);) {
+        if (!ctl::ListViewItemSelected(listView_, i)) {
             ++i;
             continue;
         }
         // A row the list view keeps stays with its entry; asking again would never end.
-        if (!ctl::Send(listView_, LVM_DELETEITEM, i)) {
+        if (!ctl::ListViewDeleteItem(listView_, i)) {
             ++i;
             continue;
         }
