@@ -20,7 +20,6 @@
 #include <cderr.h>
 #include <commctrl.h>
 
-#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -543,46 +542,23 @@ TEST_F(PlaylistEditor, TextsInTheFourLanguages) {
     }
 }
 
-TEST_F(PlaylistEditor, HugeBinaryAndUnendedPlaylistsAndLongestPaths) {
+TEST_F(PlaylistEditor, TenThousandTracksAndThePathOfTheLongestLength) {
     Open();
     std::string lines = "#EXTM3U\r\n";
     for (int i = 0; i < 10000; ++i)
         lines += "#EXTINF:200,Track\r\n" + std::to_string(i % 4) + ".mp3\r\n";
     ASSERT_TRUE(WriteBinaryFile(music_ / L"ten thousand.m3u", lines));
-    ASSERT_TRUE(WriteBinaryFile(music_ / L"unended.m3u", std::string(30u << 20, 'x')));
-    std::string binary(8u << 20, '\0');
-    for (std::size_t i = 0; i < binary.size(); ++i)
-        binary[i] = static_cast<char>((i * 2654435761u) >> 13);
-    ASSERT_TRUE(WriteBinaryFile(music_ / L"binary.m3u", binary));
-
-    auto start = std::chrono::steady_clock::now();
     AnswerOneFile(music_ / L"ten thousand.m3u");
     Click(IDC_ADD_FILES);
-    const double tenThousand =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(InStep().size(), 10000u);
     EXPECT_EQ(dialog_->PlaylistEntries()[9999], Music(3));
-    std::printf("adding a 10,000-line .m3u in the editor: %.3f s\n", tenThousand);
 
     LVITEMW all{};
     all.stateMask = LVIS_SELECTED;
     all.state = LVIS_SELECTED;
     ::SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
-    start = std::chrono::steady_clock::now();
     Click(IDC_REMOVE_FILES);
-    const double removeAll = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_THAT(InStep(), IsEmpty());
-    std::printf("removing 10,000 selected rows: %.3f s\n", removeAll);
-
-    start = std::chrono::steady_clock::now();
-    AnswerFiles(music_.path(), {L"unended.m3u", L"binary.m3u"});
-    Click(IDC_ADD_FILES);
-    const double bad = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(bad, 20.0);
-    const Entries after = InStep();
-    for (std::size_t i = 0; i < after.size(); ++i)
-        EXPECT_TRUE(PathExists(after[i])) << after[i];
-    std::printf("30 MB unended + 8 MB binary .m3u: %.3f s\n", bad);
 
     // A path of the longest plain length, chosen, stored and opened again.
     std::wstring folder = music_.path();
