@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
 
 using namespace qm;
@@ -223,6 +224,46 @@ TEST(PlaylistFileDecoder, ALargeExtendedM3uIsReadWhole) {
     const std::wstring text = PlaylistTextFromFileBytes(lines);
     EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 100000); // no comment is kept
     EXPECT_EQ(text.substr(text.size() - 16), L"Music\\99999.mp3\n");
+}
+
+// A line that no encoding could take within the limit ends the reading at once, without waiting for the
+// line's end or the file's: a file of many megabytes without line ends, or of binary bytes, ends within
+// the first piece read from it.
+TEST(PlaylistFileDecoder, ALineTooLongForAnyEncodingEndsTheReadingWithinOnePiece) {
+    using enum PlaylistFileKind;
+    constexpr std::size_t kPiece = 64 * 1024;
+    // Bytes of any value but LF and 0x1A, so that nothing but the length ends a line.
+    std::string binary(kPiece, '\0');
+    for (std::uint32_t i = 0; i < binary.size(); ++i) {
+        binary[i] = static_cast<char>((i * 2654435761u) >> 13);
+        if (binary[i] == '\n' || binary[i] == '\x1A') binary[i] = 'x';
+    }
+    std::string binaryLines = binary;
+    for (std::size_t i = 3000; i < binaryLines.size(); i += 3000)
+        binaryLines[i] = '\n'; // 3000 bytes: over the limit in a single-byte code page
+    struct Case {
+        const char* what;
+        std::string piece;
+        PlaylistFileKind kind;
+        std::wstring text;
+    };
+    const Case cases[] = {
+        {"no line end", std::string(kPiece, 'x'), M3u, L""},
+        {"no line end after naming lines", "a\r\nb\r\n" + std::string(kPiece, 'x'), M3u, L"a\nb\n"},
+        {"no line end, beyond ASCII, after a mark",
+         "\xEF\xBB\xBF" + Repeat(std::string("\xD0\x9B"), kPiece / 2), M3u8, L""},
+        {"binary without line ends", binary, M3u, L""},
+        {"binary with a line end now and then", binaryLines, M3u, L""},
+        {"an over-long line with its end", "a\n" + std::string(kMaxPlaylistLine + 1, 'y') + "\nb\n", M3u,
+         L"a\n"},
+    };
+    for (const Case& c : cases) {
+        PlaylistFileDecoder decoder(SingleByteCodePageDecoder(1252), c.kind);
+        EXPECT_FALSE(decoder.Feed(c.piece)) << c.what;
+        EXPECT_FALSE(decoder.Feed("c\n")) << c.what;
+        decoder.Finish();
+        EXPECT_EQ(decoder.text(), c.text) << c.what;
+    }
 }
 
 TEST(PlaylistFileDecoder, AHugeFileEndsAfterTheNameBoundOrTheLineBound) {

@@ -7,9 +7,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <random>
-
 using namespace qm;
 using namespace qmtest;
 using ::testing::ElementsAre, ::testing::IsEmpty;
@@ -152,55 +149,11 @@ TEST_F(PlaylistFiles, PathsOfTheLongestLengthWork) {
     EXPECT_THAT(AddPlaylistPath(deepList), ElementsAre(file));
 }
 
-TEST_F(PlaylistFiles, HugeBinaryOrUnendedFilesEndQuickly) {
-    using Clock = std::chrono::steady_clock;
-    // 40 MB without a line end: the first piece already shows the line is too long.
-    std::string unended(40u << 20, 'x');
-    auto start = Clock::now();
-    EXPECT_THAT(Read(List(unended, L"unended.m3u")), IsEmpty());
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
-    unended.clear();
-    unended.shrink_to_fit();
-
-    // 16 MB of random bytes (no 0x1A, so the whole file is read): no crash, and whatever names it
-    // holds are tested like any others.
-    std::mt19937 random(7);
-    std::string binary(16u << 20, '\0');
-    for (auto& byte : binary) {
-        byte = static_cast<char>(random() % 255);
-        if (byte == 0x1A) byte = '\n';
-    }
-    start = Clock::now();
-    // Random lines can still name something: " " or "." is the playlist's own folder.
-    for (const auto& entry : Read(List(binary, L"binary.m3u"))) {
-        EXPECT_TRUE(PathExists(entry));
-        EXPECT_EQ(entry.find(L'\0'), std::wstring::npos);
-    }
-    const auto binarySeconds = std::chrono::duration<double>(Clock::now() - start).count();
-    EXPECT_LT(binarySeconds, 30.0);
-
-    // 20 MB of real, short lines (1.6 million): the file's first lines are read, up to the bound.
-    std::string lines;
-    while (lines.size() < (20u << 20))
-        lines += "Music\\a.mp3\r\n";
-    start = Clock::now();
-    const Entries many = Read(List(lines, L"many.m3u"));
-    const auto manySeconds = std::chrono::duration<double>(Clock::now() - start).count();
-    EXPECT_EQ(many.size(), kMaxPlaylistFileNames);
-    EXPECT_LT(manySeconds, 15.0);
-    RecordProperty("binary_seconds", std::to_string(binarySeconds));
-    RecordProperty("many_lines_seconds", std::to_string(manySeconds));
-    std::printf("16 MB binary: %.2f s; %zu short lines: %.2f s\n", binarySeconds, many.size(), manySeconds);
-}
-
-TEST_F(PlaylistFiles, TenThousandLines) {
+// The file is read in pieces: the names of every piece are taken, the last, partly filled one too.
+TEST_F(PlaylistFiles, AFileOfManyPiecesIsReadToItsEnd) {
     std::string lines = "#EXTM3U\r\n";
     for (int i = 0; i < 10000; ++i)
         lines += "#EXTINF:200,Track\r\nMusic\\a.mp3\r\n";
-    const std::wstring path = List(lines);
-    const auto start = std::chrono::steady_clock::now();
-    const Entries entries = AddPlaylistPath(path);
-    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(entries.size(), 10000u);
-    std::printf("adding a 10,000-line .m3u: %.3f s\n", seconds);
+    ASSERT_GT(lines.size(), 4u << 16);
+    EXPECT_EQ(AddPlaylistPath(List(lines)).size(), 10000u);
 }

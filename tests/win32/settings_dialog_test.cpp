@@ -4,162 +4,71 @@
 #include "localisation/string_table.h"
 #include "settings/product.h"
 
+#include "dialog_template.h"
 #include "dialogs/hardware_facts.h"
 #include "settings_dialog_fixture.h"
 
 #include <commctrl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 
 using namespace qmtest;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 namespace {
 
-// One control of a dialog template as the resource stores it.
-struct TemplateItem {
-    DWORD exStyle;
-    DWORD style;
-    short x, y, cx, cy;
-    int id;
-    std::wstring className;
-    std::wstring caption;
-};
-
-struct DialogTemplate {
-    DWORD style = 0;
-    short cx = 0, cy = 0;
-    std::wstring caption;
-    WORD pointSize = 0;
-    std::wstring font;
-    std::vector<TemplateItem> items;
-};
-
-// Reads a name-or-ordinal field; ordinals of the predefined classes come back as their names.
-std::wstring ReadNameOrOrdinal(const WORD*& p) {
-    if (*p == 0) {
-        ++p;
-        return L"";
-    }
-    if (*p == 0xFFFF) {
-        WORD ordinal = p[1];
-        p += 2;
-        switch (ordinal) {
-        case 0x80:
-            return L"Button";
-        case 0x82:
-            return L"Static";
-        case 0x85:
-            return L"ComboBox";
-        default:
-            return L"#" + std::to_wstring(ordinal);
-        }
-    }
-    std::wstring text(reinterpret_cast<const wchar_t*>(p));
-    p += text.size() + 1;
-    return text;
-}
-
-DialogTemplate ReadDialogTemplate(int id) {
-    DialogTemplate result;
-    HMODULE module = ::GetModuleHandleW(nullptr);
-    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), RT_DIALOG);
-    if (!found) return result;
-    const auto* p = static_cast<const WORD*>(::LockResource(::LoadResource(module, found)));
-    if (p[0] != 1 || p[1] != 0xFFFF) return result; // DIALOGEX only
-    auto dword = [](const WORD* at) { return static_cast<DWORD>(at[0] | (at[1] << 16)); };
-    result.style = dword(p + 6);
-    const WORD count = p[8];
-    result.cx = static_cast<short>(p[11]);
-    result.cy = static_cast<short>(p[12]);
-    p += 13;
-    ReadNameOrOrdinal(p); // menu
-    ReadNameOrOrdinal(p); // class
-    result.caption = ReadNameOrOrdinal(p);
-    result.pointSize = p[0];
-    p += 3; // size, weight, italic + charset
-    result.font = ReadNameOrOrdinal(p);
-    for (WORD i = 0; i < count; ++i) {
-        p = reinterpret_cast<const WORD*>((reinterpret_cast<UINT_PTR>(p) + 3) & ~UINT_PTR{3});
-        TemplateItem item{};
-        item.exStyle = dword(p + 2);
-        item.style = dword(p + 4);
-        item.x = static_cast<short>(p[6]);
-        item.y = static_cast<short>(p[7]);
-        item.cx = static_cast<short>(p[8]);
-        item.cy = static_cast<short>(p[9]);
-        item.id = static_cast<int>(dword(p + 10));
-        p += 12;
-        item.className = ReadNameOrOrdinal(p);
-        item.caption = ReadNameOrOrdinal(p);
-        const WORD extra = *p++;
-        p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p) + extra);
-        result.items.push_back(item);
-    }
-    return result;
-}
-
-TEST(SettingsDialogTemplate, HoldsEveryControlOfTheLayout) {
-    const DialogTemplate dialog = ReadDialogTemplate(IDD_SETTINGS);
-    EXPECT_EQ(dialog.style,
+TEST(SettingsDialogTemplate, ControlsAsTheUserMeetsThem) {
+    const std::optional<DialogTemplate> dialog = ReadDialogTemplate(IDD_SETTINGS);
+    ASSERT_TRUE(dialog) << "no extended template";
+    EXPECT_EQ(dialog->style,
               DWORD(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU));
-    EXPECT_EQ(dialog.cx, 389);
-    EXPECT_EQ(dialog.cy, 253);
-    EXPECT_EQ(dialog.caption, L"Quillmere - Taveny 3D Screensaver Configuration");
-    EXPECT_EQ(dialog.font, L"MS Shell Dlg");
-    EXPECT_EQ(dialog.pointSize, 8);
+    EXPECT_EQ(dialog->caption, L"Quillmere - Taveny 3D Screensaver Configuration");
+    EXPECT_EQ(dialog->font, L"MS Shell Dlg");
+    EXPECT_EQ(dialog->pointSize, 8);
+    EXPECT_THAT(ControlsOutside(*dialog), IsEmpty());
 
-    constexpr DWORD child = WS_CHILD | WS_VISIBLE;
-    constexpr DWORD check = child | BS_AUTOCHECKBOX | WS_TABSTOP;
-    constexpr DWORD group = child | BS_GROUPBOX;
-    constexpr DWORD list = child | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-    constexpr DWORD trackbar = child | TBS_NOTICKS | WS_TABSTOP;
-    constexpr DWORD button = child | BS_PUSHBUTTON | WS_TABSTOP;
-    const TemplateItem expected[] = {
-        {0, group, 7, 3, 374, 32, 1015, L"Button", L"Monitor selection"},
-        {0, list, 10, 15, 199, 60, 1002, L"ComboBox", L""},
-        {0, check, 218, 16, 160, 10, 1013, L"Button", L"Show a blank screen on all monitors"},
-        {0, group, 7, 38, 374, 42, -1, L"Button", L"Options"},
-        {0, check, 10, 49, 110, 10, 1023, L"Button", L"Exit on mouse move"},
-        {0, check, 10, 64, 100, 10, 1068, L"Button", L"Antialiasing"},
-        {0, child | SS_RIGHT, 154, 65, 89, 8, 1070, L"Static", L"Antialiasing quality:"},
-        {0, list | CBS_SORT, 249, 63, 123, 30, 1069, L"ComboBox", L""},
-        {0, group, 7, 84, 374, 24, -1, L"Button", L"Animated wallpaper options"},
-        {0, check | WS_GROUP, 10, 94, 160, 10, 1079, L"Button", L"Run at Windows startup"},
-        {0, group, 7, 111, 374, 57, -1, L"Button", L"Sound options"},
-        {0, check | WS_GROUP, 10, 122, 87, 10, 1022, L"Button", L"Enable sounds"},
-        {0, child | SS_RIGHT, 148, 124, 97, 8, 1047, L"Static", L"Sounds volume: 100%"},
-        {0, trackbar, 246, 122, 132, 12, 1046, L"msctls_trackbar32", L""},
-        {0, check | WS_GROUP, 10, 137, 87, 10, 1032, L"Button", L"Enable music"},
-        {0, child | SS_RIGHT, 147, 139, 97, 8, 1045, L"Static", L"Music volume: 100%"},
-        {0, trackbar, 245, 137, 132, 12, 1044, L"msctls_trackbar32", L""},
-        {0, check, 10, 152, 102, 10, 1078, L"Button", L"Play my music"},
-        {WS_EX_STATICEDGE, button, 286, 150, 86, 14, 4, L"Button", L"Edit Playlist..."},
-        {0, group, 7, 170, 374, 24, -1, L"Button", L"Products"},
-        {0, child | SS_LEFT, 12, 179, 240, 8, 1027, L"Static",
-         L"Please take a look at our web site for more great 3D screensavers"},
-        {WS_EX_STATICEDGE, button, 286, 176, 86, 14, 6, L"Button", L"Visit..."},
-        {0, button, 7, 230, 84, 15, 3, L"Button", L"Restore Defaults"},
-        {0, child | BS_DEFPUSHBUTTON | WS_TABSTOP, 256, 230, 61, 15, 1, L"Button", L"OK"},
-        {0, button, 320, 230, 61, 15, 2, L"Button", L"Cancel"},
-    };
-    ASSERT_EQ(dialog.items.size(), std::size(expected));
-    for (size_t i = 0; i < std::size(expected); ++i) {
-        const TemplateItem& want = expected[i];
-        const TemplateItem& got = dialog.items[i];
-        SCOPED_TRACE(testing::Message() << "control " << i << " id " << want.id);
-        EXPECT_EQ(static_cast<short>(got.id), want.id);
-        EXPECT_EQ(_wcsicmp(got.className.c_str(), want.className.c_str()), 0) << got.className;
-        EXPECT_EQ(got.caption, want.caption);
-        EXPECT_EQ(got.style, want.style);
-        EXPECT_EQ(got.exStyle, want.exStyle);
-        EXPECT_EQ((std::vector<short>{got.x, got.y, got.cx, got.cy}),
-                  (std::vector<short>{want.x, want.y, want.cx, want.cy}));
-    }
+    // The ids are also what other programs address the running dialog's controls by.
+    constexpr DWORD check = BS_AUTOCHECKBOX | WS_TABSTOP;
+    constexpr DWORD list = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+    constexpr DWORD trackbar = TBS_NOTICKS | WS_TABSTOP;
+    constexpr DWORD button = BS_PUSHBUTTON | WS_TABSTOP;
+    ExpectControls(
+        *dialog,
+        {
+            {1015, L"Button", L"Monitor selection", BS_GROUPBOX},
+            {1002, L"ComboBox", L"", list},
+            {1013, L"Button", L"Show a blank screen on all monitors", check},
+            {-1, L"Button", L"Options", BS_GROUPBOX},
+            {1023, L"Button", L"Exit on mouse move", check},
+            {1068, L"Button", L"Antialiasing", check},
+            {1070, L"Static", L"Antialiasing quality:", SS_RIGHT},
+            {1069, L"ComboBox", L"", list | CBS_SORT},
+            {-1, L"Button", L"Animated wallpaper options", BS_GROUPBOX},
+            {1079, L"Button", L"Run at Windows startup", check | WS_GROUP},
+            {-1, L"Button", L"Sound options", BS_GROUPBOX},
+            {1022, L"Button", L"Enable sounds", check | WS_GROUP},
+            {1047, L"Static", L"Sounds volume: 100%", SS_RIGHT},
+            {1046, L"msctls_trackbar32", L"", trackbar},
+            {1032, L"Button", L"Enable music", check | WS_GROUP},
+            {1045, L"Static", L"Music volume: 100%", SS_RIGHT},
+            {1044, L"msctls_trackbar32", L"", trackbar},
+            {1078, L"Button", L"Play my music", check},
+            {4, L"Button", L"Edit Playlist...", button, WS_EX_STATICEDGE},
+            {-1, L"Button", L"Products", BS_GROUPBOX},
+            {1027, L"Static", L"Please take a look at our web site for more great 3D screensavers", SS_LEFT},
+            {6, L"Button", L"Visit...", button, WS_EX_STATICEDGE},
+            {3, L"Button", L"Restore Defaults", button},
+            {1, L"Button", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP},
+            {2, L"Button", L"Cancel", button},
+        });
+    EXPECT_THAT(TabOrder(*dialog),
+                ElementsAre(1002, 1013, 1023, 1068, 1069, 1079, 1022, 1046, 1032, 1044, 1078, 4, 6, 3, 1, 2));
 }
 
 TEST_F(SettingsDialogTest, OpensWithIconAndWithoutTheControlsTheTemplateLacks) {
