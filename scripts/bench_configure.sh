@@ -4,7 +4,9 @@
 # then with saved ones (after one OK), against a program that shows an empty dialog from a template; the
 # response of "Restore Defaults" (click until the controls show the defaults), pressed at once when the
 # dialog is ready and pressed RESTORE_DELAY_MS later, as a user would; then the cost of each piece of
-# the dialog's initialisation measured cold in a fresh process. The settings key is put back afterwards.
+# the dialog's initialisation measured cold in a fresh process, and the three slow probes of a first
+# opening on their threads against one after another (what the overlap gains on this machine). The
+# settings key is put back afterwards.
 #   scripts/bench_configure.sh [BUILD_DIR] [RUNS] [RESTORE_DELAY_MS]   (build/windows, 5, 2000)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,3 +44,9 @@ if [ -f "$export_file" ]; then
 fi
 echo "Pieces of the dialog's initialisation, cold, in one fresh process:"
 "$build/wine-run.sh" "$bench" pieces
+echo "The three slow probes of a first opening, cold, on their threads / one after another:"
+for mode in together inturn; do
+  for _ in $(seq 1 "$runs"); do "$build/wine-run.sh" "$bench" probes "$mode"; done |
+    sed -n 's/^ *\([0-9]*\) ms$/\1/p' | sort -n |
+    awk -v m="$mode" '{a[NR]=$1} END {printf "  %-8s median %d ms of %d runs\n", m, a[int((NR+1)/2)], NR}'
+done

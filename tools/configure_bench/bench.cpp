@@ -12,6 +12,11 @@
 //       presses "Restore Defaults" and measures until the dialog shows the default volume again.
 //   qm_configure_bench pieces
 //       In this fresh process, times each piece of the dialog's initialisation once, cold.
+//   qm_configure_bench probes together|inturn
+//       In this fresh process, times the three slow probes of a first opening (the Direct3D 9
+//       enumeration, the Direct3D 11 probe, the hardware facts) once, cold: on their threads as the
+//       dialog runs them, or one after another on this thread.
+#include "dialogs/display_probes.h"
 #include "dialogs/hardware_facts.h"
 #include "display/display_tables.h"
 #include "display/video_memory.h"
@@ -269,6 +274,25 @@ int Pieces() {
     return 0;
 }
 
+int Probes(bool together) {
+    (void)::CoInitialize(nullptr);
+    qm::Node settings;
+    qm::DisplayTables tables;
+    const Clock::time_point start = Clock::now();
+    if (together) {
+        qm::DisplayProbes probes;
+        probes.Start(tables, settings, {}, true);
+        probes.WaitForAll();
+    } else {
+        qm::EnumerateDisplays(tables, settings);
+        qm::ProbeAntialiasingLevels();
+        qm::GatherHardwareFacts();
+    }
+    std::printf("  %.0f ms\n", MillisecondsSince(start));
+    ::CoUninitialize();
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -277,8 +301,9 @@ int wmain(int argc, wchar_t** argv) {
     if (argc >= 4 && mode == L"first") return Start(_wtoi(argv[2]), argv[3], true);
     if (argc >= 3 && mode == L"ok") return PressOk(argv[2]);
     if (argc >= 5 && mode == L"restore") return Restore(_wtoi(argv[2]), _wtoi(argv[3]), argv[4]);
-    if (argc >= 2 && std::wstring(argv[1]) == L"pieces") return Pieces();
+    if (argc >= 2 && mode == L"pieces") return Pieces();
+    if (argc >= 3 && mode == L"probes") return Probes(std::wstring(argv[2]) == L"together");
     std::fwprintf(stderr, L"usage: qm_configure_bench start|first RUNS COMMAND_LINE | ok COMMAND_LINE | "
-                          L"restore RUNS DELAY_MS COMMAND_LINE | pieces\n");
+                          L"restore RUNS DELAY_MS COMMAND_LINE | pieces | probes together|inturn\n");
     return 2;
 }
