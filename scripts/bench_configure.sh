@@ -46,7 +46,7 @@ echo "Pieces of the dialog's initialisation, cold, in one fresh process:"
 "$build/wine-run.sh" "$bench" pieces
 echo "The three slow probes of a first opening, cold, on their threads / one after another:"
 for mode in together inturn; do
-  for _ in $(seq 1 "$runs"); do "$build/wine-run.sh" "$bench" probes "$mode"; done |
+  for _ in $(seq 1 "$runs"); do "$build/wine-run.sh" "$bench" probes "$mode"; done | tr -d '\r' |
     sed -n 's/^ *\([0-9]*\) ms$/\1/p' | sort -n |
     awk -v m="$mode" '{a[NR]=$1} END {printf "  %-8s median %d ms of %d runs\n", m, a[int((NR+1)/2)], NR}'
 done
