@@ -309,18 +309,22 @@ std::wstring PlaylistTextFromFileBytes(std::string_view bytes, unsigned codePage
     return decoder.text();
 }
 
+void ReadPlaylistFile(const std::wstring& path, std::vector<std::wstring>& entries,
+                      const PathExistsFn& exists, const ReadPlaylistBytesFn& readFile,
+                      const CodePageDecoder& ansi) {
+    PlaylistFileDecoder decoder(ansi, PlaylistFileKindOf(path));
+    if (!readFile(path, decoder)) return;
+    decoder.Finish();
+    ParsePlaylistText(PlaylistBaseDirectory(path), decoder.text(), entries, exists);
+}
+
 std::vector<std::wstring> AddPlaylistPath(const std::wstring& path, const PathExistsFn& exists,
                                           const ReadPlaylistBytesFn& readFile, const CodePageDecoder& ansi) {
     std::vector<std::wstring> entries;
-    const PlaylistFileKind kind = PlaylistFileKindOf(path);
-    if (kind == PlaylistFileKind::NotAPlaylist) {
+    if (PlaylistFileKindOf(path) == PlaylistFileKind::NotAPlaylist)
         entries.push_back(path);
-        return entries;
-    }
-    PlaylistFileDecoder decoder(ansi, kind);
-    if (!readFile(path, decoder)) return entries;
-    decoder.Finish();
-    ParsePlaylistText(PlaylistBaseDirectory(path), decoder.text(), entries, exists);
+    else
+        ReadPlaylistFile(path, entries, exists, readFile, ansi);
     return entries;
 }
 

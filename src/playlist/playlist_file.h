@@ -114,6 +114,12 @@ std::wstring PlaylistTextFromFileBytes(std::string_view bytes, unsigned codePage
 // Reads the file at path into the decoder as bytes; false when it cannot be opened.
 using ReadPlaylistBytesFn = std::function<bool(const std::wstring& path, PlaylistFileDecoder& decoder)>;
 
+// ReadPlaylistFile with the existence test, the file reading and the ANSI code page passed in. A name
+// that is no playlist's is read as an .m3u file.
+void ReadPlaylistFile(const std::wstring& path, std::vector<std::wstring>& entries,
+                      const PathExistsFn& exists, const ReadPlaylistBytesFn& readFile,
+                      const CodePageDecoder& ansi);
+
 // AddPlaylistPath with the file reading, the existence test and the ANSI code page passed in: a
 // playlist name yields the accepted entries of that file (nothing when unreadable), any other name is
 // itself the one entry.

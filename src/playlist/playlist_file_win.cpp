@@ -53,12 +53,7 @@ void ParsePlaylistText(const std::wstring& baseDirectory, const std::wstring& te
 }
 
 void ReadPlaylistFile(const std::wstring& path, std::vector<std::wstring>& entries) {
-    const PlaylistFileKind kind = PlaylistFileKindOf(path);
-    PlaylistFileDecoder decoder(SystemAnsiDecoder(),
-                                kind == PlaylistFileKind::M3u8 ? kind : PlaylistFileKind::M3u);
-    if (!ReadFileInto(path, decoder)) return;
-    decoder.Finish();
-    ParsePlaylistText(PlaylistBaseDirectory(path), decoder.text(), entries, &PathExists);
+    ReadPlaylistFile(path, entries, &PathExists, &ReadFileInto, SystemAnsiDecoder());
 }
 
 std::vector<std::wstring> AddPlaylistPath(const std::wstring& path) {
