@@ -1,8 +1,7 @@
 #include "dialogs/display_probes.h"
 
 #include "dialogs/hardware_facts.h"
-
-#include <objbase.h>
+#include "platform/com_ptr.h"
 
 #include <system_error>
 
@@ -14,13 +13,12 @@ void RunWithCom(const std::function<void()>& work, const std::function<void()>& 
     // Each thread initialises COM for itself, in an apartment of its own. Not the MTA: an object that
     // wants a single-threaded apartment would then be made in the dialog's thread, and every call to it
     // would wait for that thread to dispatch posted messages, which it does not while it waits for us.
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ComApartment apartment;
     try {
         work();
     } catch (...) {
         onFailure();
     }
-    if (SUCCEEDED(com)) ::CoUninitialize();
 }
 
 } // namespace

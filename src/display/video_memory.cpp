@@ -51,19 +51,6 @@ BOOL WINAPI MatchDriverByMonitor(GUID*, LPSTR, LPSTR driverName, LPVOID context,
     return TRUE; // keep going: the last match wins
 }
 
-class ComApartment {
-  public:
-    ComApartment() : result_(::CoInitialize(nullptr)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) ::CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-  private:
-    HRESULT result_;
-};
-
 void SetProxyBlanket(IUnknown* proxy) {
     UniqueModule ole = LoadSystemLibrary(L"ole32.dll");
     if (!ole) return;

@@ -1,8 +1,9 @@
 // Owners of COM things: a pointer to an interface (released on destruction, move-only like the handle
-// owner), a BSTR and a VARIANT.
+// owner), a BSTR, a VARIANT, and the calling thread's COM apartment.
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 #include <oleauto.h>
 #include <unknwn.h>
 
@@ -71,6 +72,21 @@ class Variant {
 
   private:
     VARIANT value_;
+};
+
+// COM initialised on this thread (single-threaded apartment) for the object's lifetime; undone only when
+// this object was the one that succeeded (S_OK or S_FALSE).
+class ComApartment {
+  public:
+    ComApartment() : result_(::CoInitialize(nullptr)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+  private:
+    HRESULT result_;
 };
 
 } // namespace qm
