@@ -1,7 +1,6 @@
 // The settings record under Wine: defaults against the settings key, saving with the error box, the
-// autostart entry, and what one defaults application costs.
+// autostart entry, and the processor estimate the defaults rest on.
 #include "dialogs/hardware_facts.h"
-#include "display/video_memory.h"
 #include "launcher/main_program.h"
 #include "localisation/error_box.h"
 #include "localisation/string_table.h"
@@ -16,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -388,7 +387,6 @@ double ReportedMHz() {
 TEST(ProcessorEstimate, AgreesWithTheClockTheSystemReports) {
     const unsigned mhz = qm::EstimateCpuMHz();
     const double reported = ReportedMHz();
-    std::printf("EstimateCpuMHz: %u MHz; the system reports %.0f MHz\n", mhz, reported);
     if (reported > 0) {
         EXPECT_GT(mhz, reported / 2);
         EXPECT_LT(mhz, reported * 2);
