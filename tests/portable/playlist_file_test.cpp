@@ -280,9 +280,7 @@ TEST(PlaylistFileDecoder, AHugeFileEndsAfterTheNameBoundOrTheLineBound) {
     EXPECT_EQ(PlaylistTextFromFileBytes(names.substr(0, pairs * 12 + 3) + "#c").size(), pairs * 4 + 2);
 
     // Comments are not kept, but the line bound still ends the reading, the line at the bound kept.
-    std::string comments;
-    for (std::size_t i = 0; i + 1 < kMaxPlaylistFileLines; ++i)
-        comments += "#\n";
+    const std::string comments = Repeat(std::string("#\n"), kMaxPlaylistFileLines - 1);
     EXPECT_EQ(PlaylistTextFromFileBytes(comments + "a\n"), L"a\n");
     EXPECT_EQ(PlaylistTextFromFileBytes(comments + "#\na\n"), L"");
 }

@@ -4,8 +4,6 @@
 
 #include "localisation/string_table.h"
 #include "playlist/open_file_names.h"
-#include "platform/file_system.h"
-#include "playlist/playlist_file.h"
 #include "settings/node.h"
 #include "settings/product.h"
 
@@ -91,45 +89,16 @@ std::wstring RowText(HWND list, int row) {
     return text.data();
 }
 
-// The stored value as raw bytes, or nullopt-like "absent" flag.
-struct StoredValue {
-    bool present = false;
-    DWORD type = 0;
-    std::string bytes;
-};
-
-StoredValue ReadStoredPlaylist() {
-    StoredValue value;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return value;
-    DWORD size = 0;
-    if (::RegQueryValueExW(key, L"PlayList", nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
-        value.present = true;
-        value.bytes.resize(size);
-        ::RegQueryValueExW(key, L"PlayList", nullptr, &value.type,
-                           reinterpret_cast<BYTE*>(value.bytes.data()), &size);
-        value.bytes.resize(size);
-    }
-    ::RegCloseKey(key);
-    return value;
+// The stored playlist's text (a REG_SZ, up to its first NUL), and its raw form, for presence and size.
+std::optional<std::wstring> StoredPlaylist() {
+    return StoredSetting(L"PlayList");
 }
-
-// The text of a stored REG_SZ, up to its first NUL, as readers see it.
-std::wstring StoredText(const StoredValue& value) {
-    std::wstring text(value.bytes.size() / 2, L'\0');
-    std::copy_n(value.bytes.data(), text.size() * 2, reinterpret_cast<char*>(text.data()));
-    return text.substr(0, text.find(L'\0'));
+std::optional<RawValue> RawStoredPlaylist() {
+    return ReadRawValue(HKEY_LOCAL_MACHINE, SettingsKeyPath, L"PlayList");
 }
 
 void StorePlaylist(const std::wstring& text) {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, SettingsKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExW(key, L"PlayList", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
+    StoreSetting(L"PlayList", text);
 }
 
 class PlaylistEditor : public ::testing::Test {
@@ -225,7 +194,7 @@ TEST_F(PlaylistEditor, OpensWithTheStoredEntriesThatStillExistInOrder) {
 TEST_F(PlaylistEditor, OpensEmptyWithoutAStoredPlaylistAndLeavesItAlone) {
     Open();
     EXPECT_THAT(InStep(), IsEmpty());
-    EXPECT_FALSE(ReadStoredPlaylist().present);
+    EXPECT_FALSE(RawStoredPlaylist());
 }
 
 TEST_F(PlaylistEditor, ShuffleBoxFollowsTheTreeAndWritesIntoIt) {
@@ -247,7 +216,7 @@ TEST_F(PlaylistEditor, ShuffleBoxFollowsTheTreeAndWritesIntoIt) {
     Click(IDCANCEL);
     EXPECT_TRUE(Ended());
     EXPECT_EQ(settings_.Get(L"ShufflePlayList").AsInteger(), 0);
-    EXPECT_FALSE(ReadStoredPlaylist().present);
+    EXPECT_FALSE(RawStoredPlaylist());
 }
 
 TEST_F(PlaylistEditor, AddAsksTheOpenFileDialogAsTheSystemExpects) {
@@ -377,11 +346,8 @@ TEST_F(PlaylistEditor, OkStoresTheListOrShowsTheErrorAndStaysOpen) {
     Click(IDC_ADD_FILES);
     Click(IDOK);
     EXPECT_TRUE(Ended());
-    const StoredValue stored = ReadStoredPlaylist();
-    ASSERT_TRUE(stored.present);
-    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
     const std::wstring text = Music(0) + L"\n" + Music(1) + L"\n" + dont + L"\n" + Music(1) + L"\n";
-    EXPECT_EQ(StoredText(stored), text);
+    EXPECT_EQ(StoredPlaylist(), text);
 
     // What was stored opens again as it was.
     dialog_->DestroyWindow();
@@ -400,7 +366,7 @@ TEST_F(PlaylistEditor, OkStoresTheListOrShowsTheErrorAndStaysOpen) {
               L"Error!|Error writing to the system registry. Please NOTE: You need to have sufficient "
               L"administrative rights to run this program successfully.");
     EXPECT_FALSE(Ended());
-    EXPECT_EQ(StoredText(ReadStoredPlaylist()), text);
+    EXPECT_EQ(StoredPlaylist(), text);
     EXPECT_THAT(InStep(), ElementsAre(Music(1), dont, Music(1)));
     Click(IDCANCEL);
     EXPECT_TRUE(Ended());
@@ -412,11 +378,10 @@ TEST_F(PlaylistEditor, OkWithAnEmptyListStoresTheEmptyText) {
     Select({0});
     Click(IDC_REMOVE_FILES);
     Click(IDOK);
-    const StoredValue stored = ReadStoredPlaylist();
-    ASSERT_TRUE(stored.present);
-    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(StoredText(stored), L"");
-    EXPECT_LE(stored.bytes.size(), 2u); // nothing, or the terminator alone
+    EXPECT_EQ(StoredPlaylist(), L"");
+    const std::optional<RawValue> raw = RawStoredPlaylist();
+    ASSERT_TRUE(raw);
+    EXPECT_LE(raw->bytes, 2u); // nothing, or the terminator alone
 }
 
 TEST_F(PlaylistEditor, CancelCloseBoxAndEscapeStoreNothing) {
@@ -433,7 +398,7 @@ TEST_F(PlaylistEditor, CancelCloseBoxAndEscapeStoreNothing) {
         if (way == 1) ::SendMessageW(dialog_->handle(), WM_CLOSE, 0, 0);
         if (way == 2) ::SendMessageW(dialog_->handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         EXPECT_TRUE(Ended()) << way;
-        EXPECT_EQ(StoredText(ReadStoredPlaylist()), before) << way; // even the dropped entry stays
+        EXPECT_EQ(StoredPlaylist(), before) << way; // even the dropped entry stays
         dialog_->DestroyWindow();
     }
 }
@@ -447,7 +412,7 @@ TEST_F(PlaylistEditor, OtherNotificationsOfTheButtonsDoNothing) {
     }
     EXPECT_FALSE(Ended());
     EXPECT_EQ(g_answer.calls, 0);
-    EXPECT_FALSE(ReadStoredPlaylist().present);
+    EXPECT_FALSE(RawStoredPlaylist());
 }
 
 namespace {
@@ -483,8 +448,8 @@ TEST_F(PlaylistEditor, ModalRunEndsWithZeroEveryWay) {
         EXPECT_EQ(modal.DoModal(nullptr), 0) << command;
         ::KillTimer(nullptr, timer);
         g_modal = nullptr;
-        const std::wstring stored = StoredText(ReadStoredPlaylist());
-        EXPECT_EQ(stored, command == IDOK ? Music(2) + L"\n" + Music(3) + L"\n" : Music(2) + L"\n" + Music(3))
+        EXPECT_EQ(StoredPlaylist(),
+                  command == IDOK ? Music(2) + L"\n" + Music(3) + L"\n" : Music(2) + L"\n" + Music(3))
             << command;
     }
 }

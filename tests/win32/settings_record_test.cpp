@@ -1,7 +1,6 @@
 // The settings record under Wine: defaults against the settings key, saving with the error box, the
-// autostart entry, and what one defaults application costs.
+// autostart entry, and the processor estimate the defaults rest on.
 #include "dialogs/hardware_facts.h"
-#include "display/video_memory.h"
 #include "launcher/main_program.h"
 #include "localisation/error_box.h"
 #include "localisation/string_table.h"
@@ -16,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -126,50 +125,46 @@ std::wstring Describe(const Node& node) {
 // and the tree is always the one of the defaults followed by the key.
 TEST_F(SettingsRecord, HardwareFactsAreAskedExactlyWhenADefaultShows) {
     const std::wstring key = qm::SettingsKeyPath;
-    // The three rows' texts (empty: absent), one more value as "name=text" (a backslash in the name puts
-    // it in a subkey), whether that first subkey is unreadable, and whether the facts are asked.
     const std::wstring huge = L"2: 0" + std::wstring(3000, L' '); // more than 4,096 bytes
+    // One more value, in a subkey of the settings key or ("") in the key itself; a subkey can be made
+    // unreadable ("aLocked" is read before the rows).
+    struct Extra {
+        std::wstring subkey, name, text;
+        bool unreadable = false;
+    };
     const struct Case {
         const char* what;
-        std::wstring textures;
-        std::wstring graphics;
-        std::wstring antialiasing;
-        std::wstring extra;
-        bool lockFirstSubkey;
+        std::wstring rows[3]; // the texts of kHardwareRows, in order; empty: absent
+        Extra extra;
         bool asked;
     } cases[] = {
-        {"no key at all", L"", L"", L"", L"", false, true},
-        {"all three stored", L"2: 0", L"2: 0", L"2: 8", L"", false, false},
-        {"other kinds supply too", L"1: 2.5", L"3: x", L"2: 0", L"", false, false},
-        {"one absent", L"2: 0", L"", L"2: 0", L"", false, true},
-        {"one without a kind", L"2: 0", L"0", L"2: 0", L"", false, true},
-        {"one over 4,096 bytes", L"2: 0", huge, L"2: 0", L"", false, true},
-        {"a subkey in the place of one", L"2: 0", L"2: 0", L"", L"Antialiasing\\Inner=2: 3", false, false},
-        {"a name through a row", L"2: 0", L"2: 0", L"", L"Antialiasing/Inner=2: 3", false, true},
-        {"values not reached past an unreadable subkey", L"2: 0", L"2: 0", L"2: 0", L"aLocked\\x=2: 1", true,
+        {"no key at all", {}, {}, true},
+        {"all three stored", {L"2: 0", L"2: 0", L"2: 8"}, {}, false},
+        {"other kinds supply too", {L"1: 2.5", L"3: x", L"2: 0"}, {}, false},
+        {"one absent", {L"2: 0", L"", L"2: 0"}, {}, true},
+        {"one without a kind", {L"2: 0", L"0", L"2: 0"}, {}, true},
+        {"one over 4,096 bytes", {L"2: 0", huge, L"2: 0"}, {}, true},
+        {"a subkey in the place of one", {L"2: 0", L"2: 0"}, {L"Antialiasing", L"Inner", L"2: 3"}, false},
+        {"a name through a row", {L"2: 0", L"2: 0"}, {L"", L"Antialiasing/Inner", L"2: 3"}, true},
+        {"values not reached past an unreadable subkey",
+         {L"2: 0", L"2: 0", L"2: 0"},
+         {L"aLocked", L"x", L"2: 1", true},
          true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         qmtest::DeleteRegistryTree(HKEY_LOCAL_MACHINE, key);
-        const std::pair<const wchar_t*, const std::wstring*> rows[] = {{L"HighQualityTextures", &c.textures},
-                                                                       {L"HighQualityGraphics", &c.graphics},
-                                                                       {L"Antialiasing", &c.antialiasing}};
-        for (const auto& [name, text] : rows) {
-            if (text->empty()) continue;
-            ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, key, name, *text));
+        for (std::size_t i = 0; i < std::size(kHardwareRows); ++i) {
+            if (c.rows[i].empty()) continue;
+            ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, key, kHardwareRows[i], c.rows[i]));
         }
-        if (!c.extra.empty()) {
-            const size_t equals = c.extra.find(L'='), slash = c.extra.rfind(L'\\', equals);
-            const std::wstring path =
-                slash == std::wstring::npos ? key : key + L"\\" + c.extra.substr(0, slash);
-            const size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
-            ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, path, c.extra.substr(nameStart, equals - nameStart),
-                                    c.extra.substr(equals + 1)));
+        const std::wstring extraKey = c.extra.subkey.empty() ? key : key + L"\\" + c.extra.subkey;
+        if (!c.extra.name.empty()) {
+            ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, extraKey, c.extra.name, c.extra.text));
         }
         std::optional<qmtest::DeniedKey> locked;
-        if (c.lockFirstSubkey) {
-            locked.emplace(HKEY_LOCAL_MACHINE, key + L"\\aLocked", KEY_READ);
+        if (c.extra.unreadable) {
+            locked.emplace(HKEY_LOCAL_MACHINE, extraKey, KEY_READ);
             ASSERT_TRUE(locked->applied());
         }
 
@@ -388,7 +383,6 @@ double ReportedMHz() {
 TEST(ProcessorEstimate, AgreesWithTheClockTheSystemReports) {
     const unsigned mhz = qm::EstimateCpuMHz();
     const double reported = ReportedMHz();
-    std::printf("EstimateCpuMHz: %u MHz; the system reports %.0f MHz\n", mhz, reported);
     if (reported > 0) {
         EXPECT_GT(mhz, reported / 2);
         EXPECT_LT(mhz, reported * 2);
