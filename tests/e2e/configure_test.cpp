@@ -17,9 +17,6 @@ using namespace qmtest;
 
 namespace {
 
-// Generous: where 32-bit programs run under an emulator, the dialog's Direct3D probes take many seconds,
-// and after closing, the process waits for the probes still running.
-constexpr DWORD kDialogTimeLimitMs = 120000;
 constexpr int kMusicVolume = 1044;
 constexpr int kMusicLabel = 1045;
 
@@ -37,7 +34,7 @@ bool IsDialog(HWND window) {
 }
 
 HWND WaitForDialog(const ChildProcess& child) {
-    return WaitForWindowOf(child.pid(), &IsDialog, kDialogTimeLimitMs);
+    return WaitForWindowOf(child.pid(), &IsDialog, kSettingsDialogTimeLimitMs);
 }
 
 // Sends a message to the other process without letting a hung dialog hang the test. Not
@@ -55,7 +52,7 @@ void ClickButton(HWND dialog, int id) {
 }
 
 bool EndsWithZero(ChildProcess& child) {
-    bool ended = PollUntil([&] { return !child.Running(); }, kDialogTimeLimitMs);
+    bool ended = PollUntil([&] { return !child.Running(); }, kSettingsDialogTimeLimitMs);
     return ended && child.ExitCode() == 0;
 }
 

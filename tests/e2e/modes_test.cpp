@@ -67,9 +67,9 @@ TEST(Modes, GarbageCommandLinesEndWithZero) {
         // The program is named separately: an unclosed quote would hide it from the system's own search.
         ChildProcess child = ChildProcess::Start(line, nullptr, ScrPath().c_str());
         ASSERT_TRUE(child.started());
-        // Some of these open the settings dialog, which waits for its probes before it ends: a generous
-        // limit where 32-bit programs run under an emulator.
-        ASSERT_TRUE(RunToEndClosingWindows(child, 120000)) << "did not end: " << line.size() << " chars";
+        // Some of these open the settings dialog, which waits for its probes before it ends.
+        ASSERT_TRUE(RunToEndClosingWindows(child, kSettingsDialogTimeLimitMs))
+            << "did not end: " << line.size() << " chars";
         EXPECT_EQ(child.ExitCode(), 0u) << "line of " << line.size() << " chars";
     }
 }

@@ -45,6 +45,11 @@ class ChildProcess {
     DWORD pid_ = 0;
 };
 
+// How long a test waits for the settings dialog to appear or its process to end. Generous: where 32-bit
+// programs run under an emulator, the dialog's Direct3D probes take many seconds, and after closing, the
+// process waits for the probes still running.
+inline constexpr DWORD kSettingsDialogTimeLimitMs = 120000;
+
 bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD stepMs = 20);
 
 std::wstring ClassNameOf(HWND window);
