@@ -26,6 +26,7 @@
 #include "localisation/string_table.h"
 #include "settings/node.h"
 #include "settings/product.h"
+#include "settings/settings_defaults.h"
 #include "settings/settings_record.h"
 
 #include "resource.h"
@@ -39,7 +40,6 @@
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -195,8 +195,16 @@ LRESULT SendTo(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
     return static_cast<LRESULT>(result);
 }
 
+// The music volume the default table gives, which "Restore Defaults" puts back on the slider.
+int DefaultMusicVolume() {
+    qm::Node defaults;
+    qm::ApplyDefaultTable(defaults, {});
+    return defaults.Get("MusicVolumePercentage").AsInteger();
+}
+
 int Restore(int runs, int delayMs, const std::wstring& commandLine) {
-    constexpr int kMusicVolume = 1044, kRestoreDefaults = 3, kDefaultVolume = 15, kAway = 77;
+    const int defaultVolume = DefaultMusicVolume();
+    const int away = defaultVolume == 77 ? 78 : 77;
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         Started started = StartAndWaitReady(commandLine);
@@ -206,16 +214,16 @@ int Restore(int runs, int delayMs, const std::wstring& commandLine) {
             return 1;
         }
         ::Sleep(static_cast<DWORD>(delayMs));
-        HWND volume = ::GetDlgItem(started.dialog, kMusicVolume);
-        SendTo(volume, TBM_SETPOS, TRUE, kAway);
+        HWND volume = ::GetDlgItem(started.dialog, IDC_MUSIC_VOLUME);
+        SendTo(volume, TBM_SETPOS, TRUE, away);
         const Clock::time_point click = Clock::now();
-        ::PostMessageW(started.dialog, WM_COMMAND, MAKEWPARAM(kRestoreDefaults, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(started.dialog, kRestoreDefaults)));
+        ::PostMessageW(started.dialog, WM_COMMAND, MAKEWPARAM(IDC_RESTORE_DEFAULTS, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(started.dialog, IDC_RESTORE_DEFAULTS)));
         // A sent message is answered before the posted click, so the first answers may still be the old
         // position; the default comes back when the click's handler has set every control.
         double ms = -1;
         while (MillisecondsSince(click) < 60000) {
-            if (SendTo(volume, TBM_GETPOS) == kDefaultVolume) {
+            if (SendTo(volume, TBM_GETPOS) == defaultVolume) {
                 ms = MillisecondsSince(click);
                 break;
             }
