@@ -25,12 +25,11 @@ echo "Empty dialog from a template (the floor):"
 "$build/wine-run.sh" "$bench" start "$runs" "\"$empty\""
 # The runs below take the saved settings away and then save some: the settings key is exported first and
 # put back as it was before the pieces are timed (or when the script stops early).
-key="HKLM\\Software\\Orvanta\\Quillmere - Taveny 3D Screensaver"
 export_file="$build/bench-settings.reg"
 rm -f "$export_file"
-"$build/wine-run.sh" reg export "$key" "$(winpath "$export_file")" /reg:64 /y >/dev/null 2>&1 || true
+"$build/wine-run.sh" reg export "$settings_key" "$(winpath "$export_file")" /reg:64 /y >/dev/null 2>&1 || true
 put_back_settings() {
-  "$build/wine-run.sh" reg delete "$key" /reg:64 /f >/dev/null 2>&1 || true
+  "$build/wine-run.sh" reg delete "$settings_key" /reg:64 /f >/dev/null 2>&1 || true
   if [ -f "$export_file" ]; then
     "$build/wine-run.sh" reg import "$(winpath "$export_file")" /reg:64 >/dev/null 2>&1 || true
     rm -f "$export_file"
@@ -39,7 +38,7 @@ put_back_settings() {
 trap put_back_settings EXIT
 echo "Settings dialog (\"/c\"), first opening, no saved settings:"
 # Only OK saves: the runs, which close the dialog, find the values gone each time.
-"$build/wine-run.sh" reg delete "$key" /va /reg:64 /f >/dev/null 2>&1 || true
+"$build/wine-run.sh" reg delete "$settings_key" /va /reg:64 /f >/dev/null 2>&1 || true
 "$build/wine-run.sh" "$bench" start "$runs" "\"$scr\" /c"
 "$build/wine-run.sh" "$bench" ok "\"$scr\" /c"
 echo "Settings dialog (\"/c\"), saved settings (after one OK):"
