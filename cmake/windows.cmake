@@ -39,7 +39,6 @@ target_compile_options(qm_scr PRIVATE ${QM_WARNINGS} ${QM_SIZE_FLAGS})
 # byte-identical wherever and whenever it is made, and anyone can check a released file by its hash.
 target_link_options(qm_scr PRIVATE -municode -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 target_link_libraries(qm_scr PRIVATE qm_core)
-set(QM_SCR_FILE "$<TARGET_FILE:qm_scr>")
 
 # Windows paths of build outputs as a Wine program sees them (drive Z: is the root).
 function(qm_wine_path out unix_path)

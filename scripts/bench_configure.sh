@@ -23,12 +23,23 @@ empty=$(winpath "$build/tools/configure_bench/qm_empty_dialog.exe")
 
 echo "Empty dialog from a template (the floor):"
 "$build/wine-run.sh" "$bench" start "$runs" "\"$empty\""
-echo "Settings dialog (\"/c\"), first opening, no saved settings:"
-"$build/wine-run.sh" "$bench" first "$runs" "\"$scr\" /c"
+# The runs below take the saved settings away and then save some: the settings key is exported first and
+# put back as it was before the pieces are timed (or when the script stops early).
 export_file="$build/bench-settings.reg"
 rm -f "$export_file"
-"$build/wine-run.sh" reg export "HKLM\\Software\\Orvanta\\Quillmere - Taveny 3D Screensaver" \
-  "$(winpath "$export_file")" /reg:64 /y >/dev/null 2>&1 || true
+"$build/wine-run.sh" reg export "$settings_key" "$(winpath "$export_file")" /reg:64 /y >/dev/null 2>&1 || true
+put_back_settings() {
+  "$build/wine-run.sh" reg delete "$settings_key" /reg:64 /f >/dev/null 2>&1 || true
+  if [ -f "$export_file" ]; then
+    "$build/wine-run.sh" reg import "$(winpath "$export_file")" /reg:64 >/dev/null 2>&1 || true
+    rm -f "$export_file"
+  fi
+}
+trap put_back_settings EXIT
+echo "Settings dialog (\"/c\"), first opening, no saved settings:"
+# Only OK saves: the runs, which close the dialog, find the values gone each time.
+"$build/wine-run.sh" reg delete "$settings_key" /va /reg:64 /f >/dev/null 2>&1 || true
+"$build/wine-run.sh" "$bench" start "$runs" "\"$scr\" /c"
 "$build/wine-run.sh" "$bench" ok "\"$scr\" /c"
 echo "Settings dialog (\"/c\"), saved settings (after one OK):"
 "$build/wine-run.sh" "$bench" start "$runs" "\"$scr\" /c"
@@ -36,12 +47,8 @@ echo "Restore Defaults, pressed as soon as the dialog is ready:"
 "$build/wine-run.sh" "$bench" restore "$runs" 0 "\"$scr\" /c"
 echo "Restore Defaults, pressed ${delay} ms after the dialog is ready:"
 "$build/wine-run.sh" "$bench" restore "$runs" "$delay" "\"$scr\" /c"
-# The OK above saved settings into this build's prefix: put the key back as it was.
-"$build/wine-run.sh" reg delete "HKLM\\Software\\Orvanta\\Quillmere - Taveny 3D Screensaver" /reg:64 /f >/dev/null 2>&1 || true
-if [ -f "$export_file" ]; then
-  "$build/wine-run.sh" reg import "$(winpath "$export_file")" /reg:64 >/dev/null 2>&1 || true
-  rm -f "$export_file"
-fi
+put_back_settings
+trap - EXIT
 echo "Pieces of the dialog's initialisation, cold, in one fresh process:"
 "$build/wine-run.sh" "$bench" pieces
 echo "The three slow probes of a first opening, cold, on their threads / one after another:"

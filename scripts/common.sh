@@ -3,6 +3,10 @@
 # A Linux path as a Windows program under Wine sees it (drive Z: is the root).
 winpath() { echo "Z:$(echo "$1" | sed 's#/#\\#g')"; }
 
+# The settings key as `wine reg` names it (with /reg:64 it is the view the screensaver and the main
+# program use).
+settings_key='HKLM\Software\Orvanta\Quillmere - Taveny 3D Screensaver'
+
 # Configures BUILD_DIR with the windows preset unless that was done, then builds the named targets.
 build_windows_targets() {
   local build=$1

@@ -13,7 +13,6 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows
 build="$root/build/windows"
 scr="$build/Quillmere - Taveny 3D Screensaver.scr"
-key='HKLM\Software\Orvanta\Quillmere - Taveny 3D Screensaver'
 source "$root/scripts/common.sh"
 
 had_display=${DISPLAY:-}
@@ -58,12 +57,12 @@ shoot() { # OUT_PNG MODE ARGUMENT...
 
 set_language() { # tag, or "" for none
   if [ -n "$1" ]; then
-    wine reg add "$key" /v Language /t REG_SZ /d "3: $1" /f /reg:64 >/dev/null
+    wine reg add "$settings_key" /v Language /t REG_SZ /d "3: $1" /f /reg:64 >/dev/null
   else
-    wine reg delete "$key" /v Language /f /reg:64 >/dev/null 2>&1 || true
+    wine reg delete "$settings_key" /v Language /f /reg:64 >/dev/null 2>&1 || true
   fi
 }
-before=$( (wine reg query "$key" /v Language /reg:64 2>/dev/null || true) | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+before=$( (wine reg query "$settings_key" /v Language /reg:64 2>/dev/null || true) | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 
 # Per language: the dialog's screenshot, and a section of the report of texts wider than their boxes.
 report="$shots/clipped-texts.txt"
@@ -93,7 +92,7 @@ done
 shoot "$shots/playlist-editor.png" playlist "\"$(winpath "$scr")\" /c" "${entries[@]}"
 
 if [ -n "$before" ]; then
-  wine reg add "$key" /v Language /t REG_SZ /d "$before" /f /reg:64 >/dev/null
+  wine reg add "$settings_key" /v Language /t REG_SZ /d "$before" /f /reg:64 >/dev/null
 else
   set_language ""
 fi

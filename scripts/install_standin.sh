@@ -16,6 +16,6 @@ name="Quillmere - Taveny 3D Screensaver"
 target="$WINEPREFIX/drive_c/Program Files/$name"
 mkdir -p "$target"
 cp "$build/tools/standin/$name.exe" "$target/$name.exe"
-"$build/wine-run.sh" reg add "HKLM\\Software\\Orvanta\\$name" /v AppPath /t REG_SZ \
+"$build/wine-run.sh" reg add "$settings_key" /v AppPath /t REG_SZ \
   /d "C:\\Program Files\\$name" /f /reg:64 >/dev/null
 echo "Stand-in main program installed: C:\\Program Files\\$name\\$name.exe (AppPath, 64-bit view)"

@@ -12,7 +12,7 @@ wine_env "$build"
 start_display() {
   if [ -n "${DISPLAY:-}" ]; then rm -f "$wine_display_file"; return; fi
   if [ -f "$wine_xvfb_pid_file" ] && kill -0 "$(cat "$wine_xvfb_pid_file")" 2>/dev/null; then
-    export DISPLAY=$(cat "$wine_display_file"); return
+    wine_display; return
   fi
   local n
   for n in $(seq 90 140); do

@@ -12,6 +12,8 @@
 #include "clipped_texts.h"
 
 #include "resource.h"
+#include "standin_support.h"
+#include "test_support.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -23,7 +25,8 @@
 
 namespace {
 
-constexpr wchar_t kSettingsKey[] = L"Software\\Orvanta\\Quillmere - Taveny 3D Screensaver";
+using qmtest::ChildProcess;
+
 constexpr wchar_t kPlaylistValue[] = L"PlayList";
 // Under emulation the dialog takes tens of seconds to open when the machine is busy.
 constexpr DWORD kWindowWaitMs = 180000;
@@ -31,38 +34,19 @@ constexpr DWORD kPollMs = 50;
 
 enum Failure { kUsage = 2, kCannotStart = 3, kNoWindow = 4, kNotMeasured = 5, kNoEditor = 6 };
 
-struct Search {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK Collect(HWND hwnd, LPARAM lParam) {
-    auto* s = reinterpret_cast<Search*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == s->pid && ::IsWindowVisible(hwnd)) s->found.push_back(hwnd);
-    return TRUE;
-}
-
-std::vector<HWND> VisibleWindowsOf(DWORD pid) {
-    Search s{pid, {}};
-    ::EnumWindows(&Collect, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+std::vector<HWND> VisibleWindowsOf(const ChildProcess& child) {
+    return qmtest::TopLevelWindowsOf(child.pid(), true);
 }
 
 // The first visible window of the process that passes the test, or null when the process ends first or
 // none shows in time.
-template <typename Test> HWND WaitForWindow(HANDLE process, DWORD pid, Test test) {
+template <typename Test> HWND WaitForWindow(ChildProcess& child, Test test) {
     for (DWORD waited = 0; waited < kWindowWaitMs; waited += kPollMs) {
-        for (HWND window : VisibleWindowsOf(pid))
+        for (HWND window : VisibleWindowsOf(child))
             if (test(window)) return window;
-        if (::WaitForSingleObject(process, kPollMs) == WAIT_OBJECT_0) break;
+        if (child.WaitExit(kPollMs)) break;
     }
     return nullptr;
-}
-
-bool Exists(const wchar_t* path) {
-    return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -72,13 +56,6 @@ std::string Utf8(const std::wstring& text) {
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
                           nullptr);
     return bytes;
-}
-
-bool WriteFileText(const wchar_t* path, const std::string& text) {
-    FILE* file = _wfopen(path, L"wb");
-    if (!file) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && written;
 }
 
 // Lets the window paint, then writes its screen rectangle ("0 0 0 0" without one) and waits for the
@@ -92,8 +69,8 @@ void ShowForScreenshot(HWND window, const wchar_t* readyFile, const wchar_t* don
     char line[64];
     std::snprintf(line, sizeof(line), "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
                   rect.bottom - rect.top);
-    WriteFileText(readyFile, line);
-    for (int i = 0; i < 1200 && !Exists(doneFile); ++i)
+    qmtest::WriteBinaryFile(readyFile, line);
+    for (int i = 0; i < 1200 && !qmtest::FileExists(doneFile); ++i)
         ::Sleep(kPollMs);
 }
 
@@ -178,51 +155,13 @@ bool MeasureClippedTexts(HWND dialog, std::string& report) {
     return true;
 }
 
-// A value of the settings key (64-bit view) replaced for the demo and put back as it was, bytes and type.
-class ReplacedValue {
-  public:
-    ReplacedValue(const wchar_t* name, const std::wstring& text) : name_(name) {
-        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0,
-                              KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key_,
-                              nullptr) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            return;
-        }
-        DWORD size = 0;
-        if (::RegQueryValueExW(key_, name_, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
-            saved_.resize(size);
-            had_ = ::RegQueryValueExW(key_, name_, nullptr, &type_, saved_.data(), &size) == ERROR_SUCCESS;
-            saved_.resize(size);
-        }
-        ::RegSetValueExW(key_, name_, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    }
-    ~ReplacedValue() {
-        if (!key_) return;
-        if (had_)
-            ::RegSetValueExW(key_, name_, 0, type_, saved_.data(), static_cast<DWORD>(saved_.size()));
-        else
-            ::RegDeleteValueW(key_, name_);
-        ::RegCloseKey(key_);
-    }
-    ReplacedValue(const ReplacedValue&) = delete;
-    ReplacedValue& operator=(const ReplacedValue&) = delete;
-
-  private:
-    const wchar_t* name_;
-    HKEY key_ = nullptr;
-    bool had_ = false;
-    DWORD type_ = 0;
-    std::vector<BYTE> saved_;
-};
-
 bool IsPlaylistEditor(HWND window) {
     return ::GetDlgItem(window, IDC_PLAYLIST_VIEW) != nullptr;
 }
 
 // Music on, "Play my music" on, "Edit Playlist...": the editor, or null when it does not come up with
 // entries.
-HWND OpenPlaylistEditor(HANDLE process, DWORD pid, HWND dialog) {
+HWND OpenPlaylistEditor(ChildProcess& child, HWND dialog) {
     CheckBox(dialog, IDC_ENABLE_MUSIC);
     CheckBox(dialog, IDC_PLAY_MY_MUSIC);
     if (!::IsWindowEnabled(::GetDlgItem(dialog, IDC_EDIT_PLAYLIST))) {
@@ -230,7 +169,7 @@ HWND OpenPlaylistEditor(HANDLE process, DWORD pid, HWND dialog) {
         return nullptr;
     }
     Click(dialog, IDC_EDIT_PLAYLIST);
-    HWND editor = WaitForWindow(process, pid, &IsPlaylistEditor);
+    HWND editor = WaitForWindow(child, &IsPlaylistEditor);
     if (!editor) {
         std::fwprintf(stderr, L"the playlist editor did not come up\n");
         return nullptr;
@@ -242,28 +181,23 @@ HWND OpenPlaylistEditor(HANDLE process, DWORD pid, HWND dialog) {
 
 // Closes what the dialog still shows (the editor with Cancel, then the dialog with Cancel; anything left
 // with WM_CLOSE) and returns the program's exit code.
-int CloseAndWait(HANDLE process, DWORD pid, HWND dialog) {
-    for (HWND window : VisibleWindowsOf(pid))
+int CloseAndWait(ChildProcess& child, HWND dialog) {
+    auto editorOpen = [&child] {
+        for (HWND window : VisibleWindowsOf(child))
+            if (IsPlaylistEditor(window)) return true;
+        return false;
+    };
+    for (HWND window : VisibleWindowsOf(child))
         if (window != dialog && IsPlaylistEditor(window)) Click(window, IDCANCEL);
-    for (int i = 0; i < 300 && ::WaitForSingleObject(process, 0) != WAIT_OBJECT_0; ++i) {
-        bool editorOpen = false;
-        for (HWND window : VisibleWindowsOf(pid))
-            editorOpen = editorOpen || IsPlaylistEditor(window);
-        if (!editorOpen) break;
-        ::Sleep(100);
-    }
+    qmtest::PollUntil([&] { return !child.Running() || !editorOpen(); }, 30000, 100);
     if (dialog) Click(dialog, IDCANCEL);
     // The dialog waits for its display probes before it ends, which can take a while under emulation.
-    for (int i = 0; i < 600; ++i) {
-        if (::WaitForSingleObject(process, 100) == WAIT_OBJECT_0) break;
-        if (i >= 100)
-            for (HWND w : VisibleWindowsOf(pid))
-                ::PostMessageW(w, WM_CLOSE, 0, 0);
+    if (!child.WaitExit(10000)) qmtest::RunToEndClosingWindows(child, 55000);
+    if (child.Running()) {
+        child.Kill();
+        return 1;
     }
-    DWORD code = 1;
-    if (::WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) ::TerminateProcess(process, 1);
-    ::GetExitCodeProcess(process, &code);
-    return static_cast<int>(code);
+    return static_cast<int>(child.ExitCode());
 }
 
 } // namespace
@@ -280,25 +214,25 @@ int wmain(int argc, wchar_t** argv) {
     }
     const wchar_t* readyFile = argv[2];
     const wchar_t* doneFile = argv[3];
-    std::wstring line = argv[settings ? 5 : 4];
+    const std::wstring line = argv[settings ? 5 : 4];
     std::wstring entries;
     for (int i = 5; playlist && i < argc; ++i)
         entries += std::wstring(argv[i]) + L'\n'; // as the editor stores them
 
-    std::optional<ReplacedValue> storedPlaylist;
-    if (playlist) storedPlaylist.emplace(kPlaylistValue, entries);
+    std::optional<qmtest::SavedRegistryValue> storedPlaylist;
+    if (playlist) {
+        storedPlaylist.emplace(HKEY_LOCAL_MACHINE, qmtest::kSettingsKey, kPlaylistValue, KEY_WOW64_64KEY);
+        storedPlaylist->SetText(entries);
+    }
 
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    ChildProcess child = ChildProcess::Start(line);
+    if (!child.started()) {
         std::fwprintf(stderr, L"cannot start: %ls\n", line.c_str());
         return kCannotStart;
     }
-    ::CloseHandle(pi.hThread);
 
     int failure = 0;
-    HWND dialog = WaitForWindow(pi.hProcess, pi.dwProcessId, [](HWND) { return true; });
+    HWND dialog = WaitForWindow(child, [](HWND) { return true; });
     HWND shown = dialog;
     if (!dialog) {
         std::fwprintf(stderr, L"no window of: %ls\n", line.c_str());
@@ -306,16 +240,15 @@ int wmain(int argc, wchar_t** argv) {
     } else if (settings) {
         std::string report;
         if (MeasureClippedTexts(dialog, report))
-            WriteFileText(argv[4], report);
+            qmtest::WriteBinaryFile(argv[4], report);
         else
             failure = kNotMeasured;
     } else {
-        shown = OpenPlaylistEditor(pi.hProcess, pi.dwProcessId, dialog);
+        shown = OpenPlaylistEditor(child, dialog);
         if (!shown) failure = kNoEditor;
     }
     ShowForScreenshot(shown, readyFile, doneFile);
 
-    const int code = CloseAndWait(pi.hProcess, pi.dwProcessId, dialog);
-    ::CloseHandle(pi.hProcess);
+    const int code = CloseAndWait(child, dialog);
     return failure ? failure : code;
 }

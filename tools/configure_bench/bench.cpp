@@ -2,9 +2,6 @@
 //   qm_configure_bench start RUNS COMMAND_LINE
 //       Starts the command RUNS times; each time measures from CreateProcess until the program's dialog is
 //       on screen and answers messages (ready for input), then closes it. Prints each run and the median.
-//   qm_configure_bench first RUNS COMMAND_LINE
-//       The same with no saved settings: the settings key's values are removed before each run and put
-//       back at the end.
 //   qm_configure_bench ok COMMAND_LINE
 //       Opens the dialog once and presses OK, so that the settings are saved.
 //   qm_configure_bench restore RUNS DELAY_MS COMMAND_LINE
@@ -25,7 +22,7 @@
 #include "localisation/language.h"
 #include "localisation/string_table.h"
 #include "settings/node.h"
-#include "settings/product.h"
+#include "settings/settings_defaults.h"
 #include "settings/settings_record.h"
 
 #include "resource.h"
@@ -39,7 +36,6 @@
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -116,61 +112,9 @@ int PrintMedian(std::vector<double> times) {
     return 0;
 }
 
-// The settings key's values (64-bit view, as the screensaver uses it), taken away and put back.
-class SettingsPutAside {
-  public:
-    SettingsPutAside() {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
-            0)
-            return;
-        wchar_t name[2048];
-        std::vector<BYTE> data(65536);
-        for (DWORD i = 0;; ++i) {
-            DWORD nameLength = 2048, bytes = static_cast<DWORD>(data.size()), type = 0;
-            if (::RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data.data(), &bytes) != 0) break;
-            values_.push_back({name, type, std::vector<BYTE>(data.begin(), data.begin() + bytes)});
-        }
-        ::RegCloseKey(key);
-    }
-    ~SettingsPutAside() {
-        Clear();
-        HKEY key = nullptr;
-        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, nullptr, 0,
-                              KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr) != 0)
-            return;
-        for (const Value& v : values_)
-            ::RegSetValueExW(key, v.name.c_str(), 0, v.type, v.data.data(),
-                             static_cast<DWORD>(v.data.size()));
-        ::RegCloseKey(key);
-    }
-    void Clear() {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
-                            &key) != 0)
-            return;
-        wchar_t name[2048];
-        DWORD nameLength = 2048;
-        while (::RegEnumValueW(key, 0, name, &nameLength, nullptr, nullptr, nullptr, nullptr) == 0 &&
-               ::RegDeleteValueW(key, name) == 0)
-            nameLength = 2048;
-        ::RegCloseKey(key);
-    }
-
-  private:
-    struct Value {
-        std::wstring name;
-        DWORD type;
-        std::vector<BYTE> data;
-    };
-    std::vector<Value> values_;
-};
-
-int Start(int runs, const std::wstring& commandLine, bool withoutSettings) {
-    SettingsPutAside saved;
+int Start(int runs, const std::wstring& commandLine) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        if (withoutSettings) saved.Clear();
         Started started = StartAndWaitReady(commandLine);
         Finish(started);
         if (started.readyMs < 0) {
@@ -195,8 +139,16 @@ LRESULT SendTo(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
     return static_cast<LRESULT>(result);
 }
 
+// The music volume the default table gives, which "Restore Defaults" puts back on the slider.
+int DefaultMusicVolume() {
+    qm::Node defaults;
+    qm::ApplyDefaultTable(defaults, {});
+    return defaults.Get("MusicVolumePercentage").AsInteger();
+}
+
 int Restore(int runs, int delayMs, const std::wstring& commandLine) {
-    constexpr int kMusicVolume = 1044, kRestoreDefaults = 3, kDefaultVolume = 15, kAway = 77;
+    const int defaultVolume = DefaultMusicVolume();
+    const int away = defaultVolume == 77 ? 78 : 77;
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         Started started = StartAndWaitReady(commandLine);
@@ -206,16 +158,16 @@ int Restore(int runs, int delayMs, const std::wstring& commandLine) {
             return 1;
         }
         ::Sleep(static_cast<DWORD>(delayMs));
-        HWND volume = ::GetDlgItem(started.dialog, kMusicVolume);
-        SendTo(volume, TBM_SETPOS, TRUE, kAway);
+        HWND volume = ::GetDlgItem(started.dialog, IDC_MUSIC_VOLUME);
+        SendTo(volume, TBM_SETPOS, TRUE, away);
         const Clock::time_point click = Clock::now();
-        ::PostMessageW(started.dialog, WM_COMMAND, MAKEWPARAM(kRestoreDefaults, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(started.dialog, kRestoreDefaults)));
+        ::PostMessageW(started.dialog, WM_COMMAND, MAKEWPARAM(IDC_RESTORE_DEFAULTS, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(started.dialog, IDC_RESTORE_DEFAULTS)));
         // A sent message is answered before the posted click, so the first answers may still be the old
         // position; the default comes back when the click's handler has set every control.
         double ms = -1;
         while (MillisecondsSince(click) < 60000) {
-            if (SendTo(volume, TBM_GETPOS) == kDefaultVolume) {
+            if (SendTo(volume, TBM_GETPOS) == defaultVolume) {
                 ms = MillisecondsSince(click);
                 break;
             }
@@ -297,13 +249,12 @@ int Probes(bool together) {
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc >= 2 ? argv[1] : L"";
-    if (argc >= 4 && mode == L"start") return Start(_wtoi(argv[2]), argv[3], false);
-    if (argc >= 4 && mode == L"first") return Start(_wtoi(argv[2]), argv[3], true);
+    if (argc >= 4 && mode == L"start") return Start(_wtoi(argv[2]), argv[3]);
     if (argc >= 3 && mode == L"ok") return PressOk(argv[2]);
     if (argc >= 5 && mode == L"restore") return Restore(_wtoi(argv[2]), _wtoi(argv[3]), argv[4]);
     if (argc >= 2 && mode == L"pieces") return Pieces();
     if (argc >= 3 && mode == L"probes") return Probes(std::wstring(argv[2]) == L"together");
-    std::fwprintf(stderr, L"usage: qm_configure_bench start|first RUNS COMMAND_LINE | ok COMMAND_LINE | "
+    std::fwprintf(stderr, L"usage: qm_configure_bench start RUNS COMMAND_LINE | ok COMMAND_LINE | "
                           L"restore RUNS DELAY_MS COMMAND_LINE | pieces | probes together|inturn\n");
     return 2;
 }
