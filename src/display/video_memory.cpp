@@ -177,8 +177,8 @@ uint32_t QueryVideoMemoryBytes() {
         Direct3D9 direct3d = CreateDirect3D9();
         if (IDirect3D9* d3d = direct3d.object.get()) {
             std::wstring text;
-            const bool read =
-                SUCCEEDED(RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, L"CurMonitor", text, true));
+            const bool read = SUCCEEDED(
+                RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, L"CurMonitor", text, RegistryView::Bit64));
             const UINT index = AdapterIndexFromCurMonitor(read ? &text : nullptr, d3d->GetAdapterCount());
             HMONITOR monitor = d3d->GetAdapterMonitor(index);
             QueryAdapterRamByDeviceId(monitor, &bytes);

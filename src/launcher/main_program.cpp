@@ -17,19 +17,28 @@ namespace qm {
 namespace {
 
 // Each read starts from nothing: a failed read leaves the output as it was, and empty means absent.
-std::wstring ReadMachineText(const std::wstring& subKey, const wchar_t* valueName, bool use64BitView) {
+std::wstring ReadMachineText(const std::wstring& subKey, const wchar_t* valueName, RegistryView view) {
     std::wstring text;
-    (void)RegReadString(HKEY_LOCAL_MACHINE, subKey, valueName, text, use64BitView);
+    (void)RegReadString(HKEY_LOCAL_MACHINE, subKey, valueName, text, view);
     return text;
 }
 
 std::wstring ReadAppPath() {
-    return ReadMachineText(SettingsKeyPath, L"AppPath", true);
+    return ReadMachineText(SettingsKeyPath, L"AppPath", RegistryView::Bit64);
 }
 
-std::wstring ReadInstallLocation(const wchar_t* packageSubkey, bool use64BitView) {
-    return ReadMachineText(std::wstring(kUninstallKeyPrefix) + packageSubkey, L"InstallLocation",
-                           use64BitView);
+std::wstring ReadInstallLocation(const wchar_t* packageSubkey, RegistryView view) {
+    return ReadMachineText(std::wstring(kUninstallKeyPrefix) + packageSubkey, L"InstallLocation", view);
+}
+
+// The Program Files folder a 32-bit program is given, where the product's 32-bit installer puts it.
+bool ProgramFilesFolder(wchar_t (&folder)[MAX_PATH]) {
+#ifdef _WIN64
+    const int which = CSIDL_PROGRAM_FILESX86;
+#else
+    const int which = CSIDL_PROGRAM_FILES;
+#endif
+    return ::SHGetSpecialFolderPathW(nullptr, folder, which, FALSE);
 }
 
 void ShowError(const wchar_t* text) {
@@ -53,14 +62,14 @@ std::wstring FindMainProgram() {
         candidates.push_back(appPath + kMainProgramFile);
     } else {
         for (const wchar_t* package : {kScreensaverPackageSubkey, kCombinedPackageSubkey}) {
-            const std::wstring location = ReadInstallLocation(package, false);
+            const std::wstring location = ReadInstallLocation(package, RegistryView::Bit32);
             if (!location.empty()) candidates.push_back(location + kMainProgramFile);
         }
     }
 
     // Left out when the folder cannot be obtained: a bare "\..." would name the current drive's root.
     wchar_t programFiles[MAX_PATH] = {};
-    if (::SHGetSpecialFolderPathW(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE))
+    if (ProgramFilesFolder(programFiles))
         candidates.push_back(std::wstring(programFiles) + kProgramFilesFolder + kMainProgramFile);
 
     // Left out when the current directory does not fit the buffer.
@@ -76,7 +85,7 @@ std::wstring FindMainProgram() {
 std::wstring ReadInstallDirectory() {
     const std::wstring appPath = ReadAppPath();
     if (!appPath.empty()) return appPath;
-    return ReadInstallLocation(kScreensaverPackageSubkey, true);
+    return ReadInstallLocation(kScreensaverPackageSubkey, RegistryView::Bit64);
 }
 
 std::wstring BuildAutostartCommand() {

@@ -8,7 +8,7 @@ namespace qm {
 std::wstring LanguageFromRegistry() {
     // The raw text is compared whole: the value is not read through the settings tree.
     std::wstring text;
-    RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, L"Language", text, true);
+    RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, L"Language", text, RegistryView::Bit64);
     if (text == L"3: de") return L"de";
     if (text == L"3: fr") return L"fr";
     if (text == L"3: ru") return L"ru";

@@ -2,10 +2,6 @@
 
 #include "platform/wide_text.h"
 
-#ifdef _WIN32
-#include "settings/registry.h"
-#endif
-
 #include <utility>
 
 namespace qm {
@@ -104,11 +100,7 @@ bool CodeUnitLess::operator()(const std::wstring& a, const std::wstring& b) cons
     }
 }
 
-Node::Node() {
-#ifdef _WIN32
-    use64BitView_ = IsRunningUnderWow64();
-#endif
-}
+Node::Node() = default;
 
 Node::~Node() = default;
 

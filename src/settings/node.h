@@ -74,9 +74,9 @@ class Node {
     bool Has(const std::wstring& path, ValueKind kind) const;
 
     const Map& entries() const { return entries_; }
-    bool use64BitView() const { return use64BitView_; }
 
 #ifdef _WIN32
+    // Both use the 64-bit registry view, where the main program keeps its settings.
     // Overlays the key's subkeys and typed values on the tree; false when a key cannot be opened or read.
     bool LoadFromRegistry(HKEY root, const std::wstring& subKey);
     // Writes every non-empty leaf as typed value text, subtrees as subkeys; never deletes.
@@ -85,7 +85,6 @@ class Node {
 
   private:
     Map entries_;
-    bool use64BitView_ = false;
 };
 
 // Narrow UTF-8 as wide text (UTF-16 on Windows, code points where wchar_t is 32-bit); bad bytes

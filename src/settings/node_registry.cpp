@@ -1,5 +1,6 @@
 #include "platform/unique_handle.h"
 #include "settings/node.h"
+#include "settings/registry.h"
 #include "settings/typed_value.h"
 
 #include <vector>
@@ -11,15 +12,11 @@ namespace {
 constexpr DWORD kNameBufferChars = 2048;
 constexpr DWORD kDataBufferBytes = 4096;
 
-REGSAM ViewAccess(REGSAM access, bool use64BitView) {
-    return use64BitView ? access | KEY_WOW64_64KEY : access;
-}
-
 } // namespace
 
 bool Node::LoadFromRegistry(HKEY root, const std::wstring& subKey) {
     UniqueRegKey key;
-    if (::RegOpenKeyExW(root, subKey.c_str(), 0, ViewAccess(KEY_READ, use64BitView_), key.put()) !=
+    if (::RegOpenKeyExW(root, subKey.c_str(), 0, WithView(KEY_READ, RegistryView::Bit64), key.put()) !=
         ERROR_SUCCESS)
         return false;
     DWORD valueCount = 0;
@@ -64,7 +61,7 @@ bool Node::LoadFromRegistry(HKEY root, const std::wstring& subKey) {
 bool Node::SaveToRegistry(HKEY root, const std::wstring& subKey) const {
     UniqueRegKey key;
     if (::RegCreateKeyExW(root, subKey.c_str(), 0, const_cast<wchar_t*>(L""), REG_OPTION_NON_VOLATILE,
-                          ViewAccess(KEY_SET_VALUE, use64BitView_), nullptr, key.put(),
+                          WithView(KEY_SET_VALUE, RegistryView::Bit64), nullptr, key.put(),
                           nullptr) != ERROR_SUCCESS)
         return false;
     for (const auto& [name, value] : entries_) {

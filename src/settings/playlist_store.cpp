@@ -14,12 +14,14 @@ constexpr wchar_t kShuffleValue[] = L"ShufflePlayList";
 
 std::wstring ReadStoredPlaylist() {
     std::wstring text;
-    if (FAILED(RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, kPlaylistValue, text, true))) text.clear();
+    if (FAILED(RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, kPlaylistValue, text, RegistryView::Bit64)))
+        text.clear();
     return text;
 }
 
 bool WriteStoredPlaylist(const std::wstring& text) {
-    return SUCCEEDED(RegWriteString(HKEY_LOCAL_MACHINE, SettingsKeyPath, kPlaylistValue, text, true));
+    return SUCCEEDED(
+        RegWriteString(HKEY_LOCAL_MACHINE, SettingsKeyPath, kPlaylistValue, text, RegistryView::Bit64));
 }
 
 bool ShufflePlaylist(const Node& settings) {

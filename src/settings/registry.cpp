@@ -21,15 +21,20 @@ bool IsRunningUnderWow64() {
     return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 }
 
-REGSAM WithView(REGSAM access, bool use64BitView) {
-    return use64BitView && IsRunningUnderWow64() ? access | KEY_WOW64_64KEY : access;
+REGSAM WithView(REGSAM access, RegistryView view) {
+#ifdef _WIN64
+    return view == RegistryView::Bit32 ? access | KEY_WOW64_32KEY : access;
+#else
+    // Asked once: the answer cannot change while the process runs.
+    static const bool underWow64 = IsRunningUnderWow64();
+    return view == RegistryView::Bit64 && underWow64 ? access | KEY_WOW64_64KEY : access;
+#endif
 }
 
 HRESULT RegReadString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
-                      std::wstring& text, bool use64BitView) {
+                      std::wstring& text, RegistryView view) {
     UniqueRegKey key;
-    if (::RegOpenKeyExW(root, subKey.c_str(), 0, WithView(KEY_READ, use64BitView), key.put()) !=
-        ERROR_SUCCESS)
+    if (::RegOpenKeyExW(root, subKey.c_str(), 0, WithView(KEY_READ, view), key.put()) != ERROR_SUCCESS)
         return E_FAIL;
     DWORD type = 0;
     DWORD size = 0;
@@ -57,11 +62,10 @@ HRESULT RegReadString(HKEY root, const std::wstring& subKey, const std::wstring&
 }
 
 HRESULT RegWriteString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
-                       const std::wstring& text, bool use64BitView) {
+                       const std::wstring& text, RegistryView view) {
     UniqueRegKey key;
     if (::RegCreateKeyExW(root, subKey.c_str(), 0, const_cast<wchar_t*>(L""), REG_OPTION_NON_VOLATILE,
-                          WithView(KEY_SET_VALUE, use64BitView), nullptr, key.put(),
-                          nullptr) != ERROR_SUCCESS)
+                          WithView(KEY_SET_VALUE, view), nullptr, key.put(), nullptr) != ERROR_SUCCESS)
         return E_FAIL;
     if (::RegSetValueExW(key.get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
                          static_cast<DWORD>(text.size() * sizeof(wchar_t))) != ERROR_SUCCESS)

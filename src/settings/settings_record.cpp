@@ -55,12 +55,13 @@ bool SaveSettings(const Node& settings) {
 
 bool RunEntryMatchesAutostart(const std::wstring& command) {
     std::wstring stored;
-    RegReadString(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, stored, true);
+    RegReadString(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, stored, RegistryView::Bit64);
     return stored == command;
 }
 
 void WriteRunEntry(bool checked, const std::wstring& command) {
-    RegWriteString(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, checked ? command : std::wstring(), true);
+    RegWriteString(HKEY_CURRENT_USER, kRunKeyPath, kRunValueName, checked ? command : std::wstring(),
+                   RegistryView::Bit64);
 }
 
 } // namespace qm

@@ -12,6 +12,7 @@
 using namespace qmtest;
 using qm::RegReadString;
 using qm::RegWriteString;
+using enum qm::RegistryView;
 
 namespace {
 
@@ -71,12 +72,18 @@ class RealMachineKey : public ::testing::Test {
 };
 
 TEST_F(RealMachineKey, TheViewFlagChoosesBetweenTheNativeKeyAndTheRedirectedCopy) {
+#ifdef _WIN64
+    EXPECT_EQ(qm::WithView(KEY_READ, Bit64), static_cast<REGSAM>(0x20019));
+    EXPECT_EQ(qm::WithView(KEY_READ, Bit32), static_cast<REGSAM>(0x20219));
+    EXPECT_EQ(qm::WithView(KEY_SET_VALUE, Bit32), static_cast<REGSAM>(0x202));
+#else
     ASSERT_TRUE(qm::IsRunningUnderWow64()) << "the test prefix must be 64-bit";
-    EXPECT_EQ(qm::WithView(KEY_READ, true), static_cast<REGSAM>(0x20119));
-    EXPECT_EQ(qm::WithView(KEY_READ, false), static_cast<REGSAM>(0x20019));
-    EXPECT_EQ(qm::WithView(KEY_SET_VALUE, true), static_cast<REGSAM>(0x102));
+    EXPECT_EQ(qm::WithView(KEY_READ, Bit64), static_cast<REGSAM>(0x20119));
+    EXPECT_EQ(qm::WithView(KEY_READ, Bit32), static_cast<REGSAM>(0x20019));
+    EXPECT_EQ(qm::WithView(KEY_SET_VALUE, Bit64), static_cast<REGSAM>(0x102));
+#endif
 
-    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, path_, L"Where", L"native", true), S_OK);
+    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, path_, L"Where", L"native", Bit64), S_OK);
     auto native = ReadRaw(HKEY_LOCAL_MACHINE, path_, L"Where", KEY_WOW64_64KEY);
     ASSERT_TRUE(native);
     EXPECT_EQ(native->type, static_cast<DWORD>(REG_SZ));
@@ -84,26 +91,25 @@ TEST_F(RealMachineKey, TheViewFlagChoosesBetweenTheNativeKeyAndTheRedirectedCopy
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, path_, L"Where", KEY_WOW64_32KEY))
         << "leaked into the 32-bit copy";
 
-    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, path_, L"Where", L"redirected", false), S_OK);
+    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, path_, L"Where", L"redirected", Bit32), S_OK);
     auto redirected = ReadRaw(HKEY_LOCAL_MACHINE, path_, L"Where", KEY_WOW64_32KEY);
     ASSERT_TRUE(redirected);
     EXPECT_EQ(TextOf(*redirected), L"redirected");
     EXPECT_EQ(TextOf(*ReadRaw(HKEY_LOCAL_MACHINE, path_, L"Where", KEY_WOW64_64KEY)), L"native");
 
     std::wstring text;
-    ASSERT_EQ(RegReadString(HKEY_LOCAL_MACHINE, path_, L"Where", text, true), S_OK);
+    ASSERT_EQ(RegReadString(HKEY_LOCAL_MACHINE, path_, L"Where", text, Bit64), S_OK);
     EXPECT_EQ(text, L"native");
-    ASSERT_EQ(RegReadString(HKEY_LOCAL_MACHINE, path_, L"Where", text, false), S_OK);
+    ASSERT_EQ(RegReadString(HKEY_LOCAL_MACHINE, path_, L"Where", text, Bit32), S_OK);
     EXPECT_EQ(text, L"redirected");
 }
 
 TEST(RegistryViews, AValueWrittenInTheSixtyFourBitViewIsWhatTheMainProgramSees) {
-    ASSERT_TRUE(qm::IsRunningUnderWow64());
     const wchar_t name[] = L"QmRegistryTestValue";
     SavedRegistryValue native(HKEY_LOCAL_MACHINE, kSettingsKey, name, KEY_WOW64_64KEY);
     SavedRegistryValue redirected(HKEY_LOCAL_MACHINE, kSettingsKey, name, KEY_WOW64_32KEY);
-    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, kSettingsKey, name, L"for the main program", true), S_OK);
-    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, kSettingsKey, name, L"redirected copy", false), S_OK);
+    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, kSettingsKey, name, L"for the main program", Bit64), S_OK);
+    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, kSettingsKey, name, L"redirected copy", Bit32), S_OK);
 
     std::vector<std::wstring> seen;
     for (const StandInRecord& r : DumpSettingsAsMainProgram())
@@ -132,14 +138,14 @@ TEST(RegistryRead, ValuesOfOtherTypesAndMissingPlacesFailAndLeaveTheOutput) {
     const Case cases[] = {{path, L"Dword"},  {path, L"Expand"},      {path, L"Multi"},
                           {path, L"Binary"}, {path, L"NoSuchValue"}, {L"Software\\NoSuchKey", L"Dword"}};
     for (const Case& c : cases) {
-        for (bool view : {true, false}) {
+        for (qm::RegistryView view : {Bit64, Bit32}) {
             std::wstring text = L"kept";
             EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, c.path, c.name, text, view), E_FAIL) << c.name;
             EXPECT_EQ(text, L"kept") << c.name;
         }
     }
     std::wstring text = L"kept";
-    EXPECT_EQ(RegReadString(reinterpret_cast<HKEY>(0x1234), path, L"Dword", text, true), E_FAIL);
+    EXPECT_EQ(RegReadString(reinterpret_cast<HKEY>(0x1234), path, L"Dword", text, Bit64), E_FAIL);
     EXPECT_EQ(text, L"kept");
 }
 
@@ -164,12 +170,12 @@ TEST(RegistryRead, StoredDataOfEveryShapeReadsAsItsCharactersUpToTheFirstNul) {
         {L"NoNul", L"abc"}, {L"Odd", L"abc"}, {L"Embedded", L"ab"}, {L"Terminated", L"abc"}};
     for (const auto& [name, expected] : readable) {
         std::wstring text = L"before";
-        EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, path, name, text, true), S_OK) << name;
+        EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, path, name, text, Bit64), S_OK) << name;
         EXPECT_EQ(text, expected) << name;
     }
     for (const wchar_t* name : {L"Empty", L"OneByte"}) {
         std::wstring text = L"before";
-        EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, path, name, text, true), E_FAIL) << name;
+        EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, path, name, text, Bit64), E_FAIL) << name;
         EXPECT_EQ(text, L"before") << name;
     }
 
@@ -179,36 +185,36 @@ TEST(RegistryRead, StoredDataOfEveryShapeReadsAsItsCharactersUpToTheFirstNul) {
     WriteRaw(HKEY_LOCAL_MACHINE, path, L"Long", REG_SZ, longText.c_str(),
              static_cast<DWORD>((longText.size() + 1) * sizeof(wchar_t)));
     std::wstring text;
-    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, path, L"Long", text, true), S_OK);
+    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, path, L"Long", text, Bit64), S_OK);
     EXPECT_EQ(text, longText);
 }
 
 TEST(RegistryWrite, CreatesKeysWritesRegSzAndTheEmptyTextAsZeroBytes) {
     ScratchRegistry scratch;
     const std::wstring deep = L"Software\\A\\B\\C";
-    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, deep, L"Text", L"Grüße, 2: 40", true), S_OK);
+    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, deep, L"Text", L"Grüße, 2: 40", Bit64), S_OK);
     auto raw = ReadRaw(HKEY_LOCAL_MACHINE, deep, L"Text", 0);
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(TextOf(*raw), L"Grüße, 2: 40");
 
-    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, deep, L"Text", L"", true), S_OK);
+    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, deep, L"Text", L"", Bit64), S_OK);
     raw = ReadRaw(HKEY_LOCAL_MACHINE, deep, L"Text", 0);
     ASSERT_TRUE(raw);
     EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(raw->data.size(), 0u);
     std::wstring text = L"kept";
-    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, deep, L"Text", text, true), E_FAIL);
+    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, deep, L"Text", text, Bit64), E_FAIL);
     EXPECT_EQ(text, L"kept");
 
     // A value of another type under the name is replaced by the text.
     const DWORD number = 7;
     WriteRaw(HKEY_LOCAL_MACHINE, deep, L"Was a number", REG_DWORD, &number, sizeof(number));
-    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, deep, L"Was a number", L"text now", false), S_OK);
-    ASSERT_EQ(RegReadString(HKEY_LOCAL_MACHINE, deep, L"Was a number", text, false), S_OK);
+    ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, deep, L"Was a number", L"text now", Bit32), S_OK);
+    ASSERT_EQ(RegReadString(HKEY_LOCAL_MACHINE, deep, L"Was a number", text, Bit32), S_OK);
     EXPECT_EQ(text, L"text now");
 
-    EXPECT_EQ(RegWriteString(reinterpret_cast<HKEY>(0x1234), deep, L"Text", L"x", true), E_FAIL);
+    EXPECT_EQ(RegWriteString(reinterpret_cast<HKEY>(0x1234), deep, L"Text", L"x", Bit64), E_FAIL);
 }
 
 } // namespace

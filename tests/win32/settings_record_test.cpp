@@ -332,41 +332,6 @@ TEST_F(SettingsRecord, RunEntryFollowsTheInstallDirectoryAndTheCheckBox) {
     EXPECT_FALSE(qm::RunEntryMatchesAutostart(qm::BuildAutostartCommand()));
 }
 
-// The real machine key of the test prefix: a 32-bit program under WOW64 must use the key that the 64-bit
-// main program reads, not its redirected copy.
-TEST(SettingsRecordView, TheSettingsKeyIsTheOneOfThe64BitView) {
-    ASSERT_TRUE(qm::IsRunningUnderWow64()) << "the test prefix is 64-bit: the views differ";
-    const std::wstring maker = L"Software\\Orvanta";
-    auto clean = [&maker] {
-        qmtest::DeleteRegistryTree(HKEY_LOCAL_MACHINE, maker, KEY_WOW64_64KEY);
-        qmtest::DeleteRegistryTree(HKEY_LOCAL_MACHINE, maker, KEY_WOW64_32KEY);
-    };
-    clean();
-    Node settings;
-    settings.Get("MusicVolumePercentage") = NodeValue(int32_t{40});
-    settings.Get("Nested/Value") = NodeValue(int32_t{1});
-    EXPECT_TRUE(qm::SaveSettings(settings));
-    auto wide =
-        ReadRawValue(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, L"MusicVolumePercentage", KEY_WOW64_64KEY);
-    auto nested = ReadRawValue(HKEY_LOCAL_MACHINE, std::wstring(qm::SettingsKeyPath) + L"\\Nested", L"Value",
-                               KEY_WOW64_64KEY);
-    auto narrow =
-        ReadRawValue(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, L"MusicVolumePercentage", KEY_WOW64_32KEY);
-    EXPECT_TRUE(wide && wide->text == L"2: 40");
-    EXPECT_TRUE(nested && nested->text == L"2: 1");
-    EXPECT_FALSE(narrow.has_value()) << "written into the redirected 32-bit copy";
-
-    ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, L"MusicVolumePercentage", L"2: 99",
-                            REG_SZ, KEY_WOW64_32KEY));
-    ASSERT_TRUE(SetRawValue(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, L"MusicVolumePercentage", L"2: 41",
-                            REG_SZ, KEY_WOW64_64KEY));
-    Node loaded;
-    qm::LoadSettings(loaded, [] { return kFacts; });
-    EXPECT_EQ(loaded.Get("MusicVolumePercentage").AsInteger(), 41);
-    EXPECT_TRUE(loaded.Get("Nested").AsNode() && loaded.Get("Nested").AsNode()->use64BitView());
-    clean();
-}
-
 namespace {
 
 // The clock that Linux reports for the first processor, through Wine's view of /proc.
