@@ -1,13 +1,5 @@
-# Cross toolchain: 32-bit Windows through MinGW-w64 (posix thread model), tests run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit Windows flavour.
+set(QM_MINGW_TRIPLE i686-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(QM_OBJDUMP i686-w64-mingw32-objdump)
-# Every test executable of this build runs through the Wine wrapper the build writes.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+set(QM_MANIFEST_ARCH x86)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

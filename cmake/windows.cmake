@@ -26,11 +26,15 @@ target_compile_options(qm_core PRIVATE ${QM_WARNINGS} ${QM_SIZE_FLAGS})
 target_link_libraries(qm_core PUBLIC qm_pugixml ${QM_SYSTEM_LIBS})
 
 # Resources as an object library, so in-process tests carry the same templates, pictures and tables.
+# The manifest names the flavour's processor architecture (the toolchain file's QM_MANIFEST_ARCH): a
+# 64-bit process is refused the x86 common-controls assembly.
+configure_file(${CMAKE_SOURCE_DIR}/resources/app.manifest.in ${CMAKE_BINARY_DIR}/resources/app.manifest @ONLY)
 file(GLOB QM_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
-list(FILTER QM_RESOURCE_FILES EXCLUDE REGEX "\\.(py|sh|md)$")
+list(FILTER QM_RESOURCE_FILES EXCLUDE REGEX "\\.(py|sh|md|in)$")
+list(APPEND QM_RESOURCE_FILES ${CMAKE_BINARY_DIR}/resources/app.manifest)
 add_library(qm_resources OBJECT ${CMAKE_SOURCE_DIR}/resources/app.rc)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/app.rc PROPERTIES OBJECT_DEPENDS "${QM_RESOURCE_FILES}")
-target_include_directories(qm_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_include_directories(qm_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources ${CMAKE_BINARY_DIR}/resources)
 
 add_executable(qm_scr WIN32 ${CMAKE_SOURCE_DIR}/src/launcher/main.cpp $<TARGET_OBJECTS:qm_resources>)
 set_target_properties(qm_scr PROPERTIES OUTPUT_NAME "${QM_PRODUCT_NAME}" SUFFIX ".scr")
@@ -108,6 +112,6 @@ add_test(NAME build.scr_imports_system_dlls_only
          COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${QM_OBJDUMP} -DFILE=$<TARGET_FILE:qm_scr>
                  -P ${CMAKE_SOURCE_DIR}/cmake/check_imports.cmake)
 # ... and stays small.
-add_test(NAME build.scr_at_most_700_kb
-         COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:qm_scr> -DMAX_BYTES=716800
+add_test(NAME build.scr_at_most_600_kb
+         COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:qm_scr> -DMAX_BYTES=614400
                  -P ${CMAKE_SOURCE_DIR}/cmake/check_size.cmake)

@@ -6,15 +6,18 @@
 # dialog is ready and pressed RESTORE_DELAY_MS later, as a user would; then the cost of each piece of
 # the dialog's initialisation measured cold in a fresh process, and the three slow probes of a first
 # opening on their threads against one after another (what the overlap gains on this machine). The
-# settings key is put back afterwards.
-#   scripts/bench_configure.sh [BUILD_DIR] [RUNS] [RESTORE_DELAY_MS]   (build/windows, 5, 2000)
+# settings key is put back afterwards. The floors are built for the same flavour as the screensaver.
+#   scripts/bench_configure.sh [BUILD_DIR] [RUNS] [RESTORE_DELAY_MS]
+# Defaults: the flavour this machine runs natively (build/windows-x64 where 32-bit programs are emulated,
+# else build/windows), 5 runs, 2000 ms.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(realpath -m "${1:-$root/build/windows}")
+source "$root/scripts/common.sh"
+build=$(realpath -m "${1:-$(native_windows_build "$root")}")
 runs=${2:-5}
 delay=${3:-2000}
 cd "$root"
-source "$root/scripts/common.sh"
+describe_flavour "$build"
 build_windows_targets "$build" qm_scr qm_empty_dialog qm_configure_bench
 "$root/scripts/wine-env.sh" start "$build"
 bench="$build/tools/configure_bench/qm_configure_bench.exe"

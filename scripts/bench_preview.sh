@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Times the preview under Wine, in one run: from starting "PROGRAM /p HWND" to the preview's first paint
 # in a host window, for the screensaver and for a minimal child-window program that paints one colour,
-# and the working set of each preview process once it has painted.
-#   scripts/bench_preview.sh [BUILD_DIR] [ROUNDS]      (defaults: build/windows, 15)
+# and the working set of each preview process once it has painted. The one-colour program is built for
+# the same flavour as the screensaver.
+#   scripts/bench_preview.sh [BUILD_DIR] [ROUNDS]
+# Defaults: the flavour this machine runs natively (build/windows-x64 where 32-bit programs are emulated,
+# else build/windows), 15 rounds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(realpath -m "${1:-$root/build/windows}")
-rounds=${2:-15}
-
 source "$root/scripts/common.sh"
+build=$(realpath -m "${1:-$(native_windows_build "$root")}")
+rounds=${2:-15}
+describe_flavour "$build"
 build_windows_targets "$build" qm_scr qm_preview_host qm_solid_preview
 
 "$root/scripts/wine-env.sh" start "$build"

@@ -7,12 +7,38 @@ winpath() { echo "Z:$(echo "$1" | sed 's#/#\\#g')"; }
 # program use).
 settings_key='HKLM\Software\Orvanta\Quillmere - Taveny 3D Screensaver'
 
-# Configures BUILD_DIR with the windows preset unless that was done, then builds the named targets.
+# The two Windows flavours: the 32-bit file (preset windows) and the 64-bit file (preset windows-x64).
+# A build folder whose name ends in -x64 holds the 64-bit one.
+windows_preset_of() { case "$(basename "$1")" in *-x64) echo windows-x64 ;; *) echo windows ;; esac; }
+
+# Configures BUILD_DIR with its flavour's preset unless that was done, then builds the named targets.
 build_windows_targets() {
   local build=$1
   shift
-  [ -f "$build/CMakeCache.txt" ] || cmake --preset windows -B "$build" >/dev/null
+  [ -f "$build/CMakeCache.txt" ] || cmake --preset "$(windows_preset_of "$build")" -B "$build" >/dev/null
   cmake --build "$build" --target "$@" >/dev/null
+}
+
+# True where 32-bit programs run only through QEMU's emulator (scripts/ensure-i386.sh set it up).
+i386_emulated() {
+  [ -f /proc/sys/fs/binfmt_misc/qemu-i386 ] && head -1 /proc/sys/fs/binfmt_misc/qemu-i386 | grep -qx enabled
+}
+
+# The build folder of the flavour this machine runs natively, which the measurements use by default:
+# the 64-bit one where 32-bit programs are emulated (5 to 20 times slower), else the 32-bit one.
+native_windows_build() { # ROOT
+  if i386_emulated; then echo "$1/build/windows-x64"; else echo "$1/build/windows"; fi
+}
+
+# One line saying which flavour BUILD_DIR holds and how it runs here, for the head of a measurement.
+describe_flavour() { # BUILD_DIR
+  if [ "$(windows_preset_of "$1")" = windows-x64 ]; then
+    echo "Flavour measured: 64-bit ($1), running natively"
+  elif i386_emulated; then
+    echo "Flavour measured: 32-bit ($1), running under QEMU's emulator: its times say little of the program's own"
+  else
+    echo "Flavour measured: 32-bit ($1), running natively"
+  fi
 }
 
 # The Wine session of the build folder BUILD_DIR, exported for this shell and what it starts: the build's

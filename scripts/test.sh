@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Checks the C++ layout, builds both builds and runs every test: the portable code natively under
-# ASan/UBSan (with short fuzzing runs), then everything of the Windows build under Wine. Ends with one
-# summary line.
+# Checks the C++ layout, builds every build and runs every test: the portable code natively under
+# ASan/UBSan (with short fuzzing runs), then everything of the 32-bit and of the 64-bit Windows build under
+# Wine. Ends with one summary line.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,6 +12,7 @@ mkdir -p "$logdir"
 passed=0
 failed=0
 status=0
+summaries=()
 
 run_build() { # preset
   local preset=$1
@@ -35,6 +36,7 @@ run_tests() { # preset
   fails=$(echo "$line" | sed -E 's/.* ([0-9]+) tests? failed.*/\1/')
   passed=$((passed + total - fails))
   failed=$((failed + fails))
+  summaries+=("$preset: $((total - fails)) passed, $fails failed")
   [ "$fails" -eq 0 ] || status=1
 }
 
@@ -47,16 +49,18 @@ else
   failed=$((failed + 1)); status=1
 fi
 
-for preset in native windows; do
+for preset in native windows windows-x64; do
   if run_build "$preset"; then
     run_tests "$preset"
   else
     echo "== $preset: build FAILED (see $logdir/$preset-build.log)"
+    summaries+=("$preset: build failed")
     failed=$((failed + 1)); status=1
   fi
 done
 
 echo
-echo "Summary of both builds:"
+echo "Summary of the native, the 32-bit (windows) and the 64-bit (windows-x64) Windows builds:"
+printf '  %s\n' "${summaries[@]}"
 echo "$passed passed, $failed failed"
 exit $status

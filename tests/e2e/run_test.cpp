@@ -49,11 +49,11 @@ std::wstring TrimSlash(std::wstring path) {
     return path;
 }
 
-// The main program's place under the Program Files folder that this 32-bit process (and so the
-// screensaver) is given.
+// The main program's place under the Program Files folder that a 32-bit program is given, where the
+// screensaver of either flavour looks.
 std::wstring ProgramFilesFolder() {
     wchar_t folder[MAX_PATH] = {};
-    ::SHGetSpecialFolderPathW(nullptr, folder, CSIDL_PROGRAM_FILES, FALSE);
+    ::SHGetSpecialFolderPathW(nullptr, folder, CSIDL_PROGRAM_FILESX86, FALSE);
     return std::wstring(folder) + L"\\Quillmere - Taveny 3D Screensaver";
 }
 

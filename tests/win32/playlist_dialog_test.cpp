@@ -225,7 +225,7 @@ TEST_F(PlaylistEditor, AddAsksTheOpenFileDialogAsTheSystemExpects) {
     Click(IDC_ADD_FILES);
     ASSERT_EQ(g_answer.calls, 1);
     const OPENFILENAMEW& r = g_answer.request;
-    EXPECT_EQ(r.lStructSize, 88u);
+    EXPECT_EQ(r.lStructSize, sizeof(void*) == 8 ? 152u : 88u); // the whole structure, with its tail
     EXPECT_EQ(r.hwndOwner, dialog_->handle());
     EXPECT_EQ(r.nFilterIndex, 1u);
     EXPECT_EQ(r.nMaxFile, 65535u);

@@ -214,11 +214,13 @@ TEST_F(Preview, RunShowsThePictureAtNaturalSizeOverTheWholeHostAndEndsWithTheHos
 TEST_F(Preview, WindowClassIsTheGeneratedOneWithItsStylesBrushAndCursor) {
     RunObservation run = RunPreviewIn(40, 30);
     ASSERT_NE(run.child, nullptr);
-    // "ATL:" and the address of the class record, eight hexadecimal digits on this 32-bit program.
-    ASSERT_EQ(run.className.size(), 12u) << std::string(run.className.begin(), run.className.end());
+    // "ATL:" and the address of the class record: eight hexadecimal digits in the 32-bit program, sixteen
+    // in the 64-bit one.
+    ASSERT_EQ(run.className.size(), 4 + 2 * sizeof(void*))
+        << std::string(run.className.begin(), run.className.end());
     EXPECT_EQ(run.className.substr(0, 4), L"ATL:");
     EXPECT_EQ(run.className.find_first_not_of(L"0123456789ABCDEF", 4), std::wstring::npos);
-    EXPECT_NE(std::wcstoul(run.className.c_str() + 4, nullptr, 16), 0ul);
+    EXPECT_NE(std::wcstoull(run.className.c_str() + 4, nullptr, 16), 0ull);
     EXPECT_EQ(run.className, qm::CPreviewWnd::ClassName());
 
     EXPECT_EQ(run.classStyle, static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS));

@@ -61,13 +61,33 @@ TEST_F(ScrResources, VersionBlockNamesTheProductAndVersion) {
     }
 }
 
+// A 64-bit process is refused the x86 common-controls assembly: each file names its own architecture.
+#ifdef _WIN64
+constexpr char kArchitecture[] = "processorArchitecture=\"amd64\"";
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_AMD64;
+constexpr WORD kOptionalMagic = IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+#else
+constexpr char kArchitecture[] = "processorArchitecture=\"x86\"";
+constexpr WORD kMachine = IMAGE_FILE_MACHINE_I386;
+constexpr WORD kOptionalMagic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+#endif
+
+TEST(ScrFile, IsBuiltForTheFlavourOfItsTests) {
+    const std::string file = ReadBinaryFile(ScrPath());
+    ASSERT_GT(file.size(), sizeof(IMAGE_DOS_HEADER));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(file.data());
+    ASSERT_LT(static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS32), file.size());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(file.data() + dos->e_lfanew);
+    EXPECT_EQ(nt->FileHeader.Machine, kMachine);
+    EXPECT_EQ(nt->OptionalHeader.Magic, kOptionalMagic); // PE32+ for the 64-bit file
+}
+
 TEST_F(ScrResources, ManifestBindsCommonControlsSixAndAsksForNothingMore) {
     std::string manifest = Raw(RT_MANIFEST, MAKEINTRESOURCEW(1));
     ASSERT_FALSE(manifest.empty());
-    EXPECT_NE(
-        manifest.find(
-            "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" processorArchitecture=\"x86\""),
-        std::string::npos);
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" " +
+                            std::string(kArchitecture)),
+              std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
     EXPECT_EQ(manifest.find("dpiAwareness"), std::string::npos);
@@ -77,8 +97,8 @@ TEST_F(ScrResources, ManifestBindsCommonControlsSixAndAsksForNothingMore) {
         ++supported;
     EXPECT_EQ(supported, 5u);
     EXPECT_NE(manifest.find("<assemblyIdentity type=\"win32\" name=\"Orvanta.QuillmereTaveny3DScreensaver\" "
-                            "version=\"1.0.0.0\" "
-                            "processorArchitecture=\"x86\""),
+                            "version=\"1.0.0.0\" " +
+                            std::string(kArchitecture)),
               std::string::npos);
 }
 
