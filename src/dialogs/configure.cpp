@@ -4,14 +4,27 @@
 
 namespace qm {
 
+namespace {
+
+// How long a closed dialog's process waits for a probe still running. Nothing waits for its answer any
+// more: every setting is written by the time the dialog has closed.
+constexpr DWORD kProbeGraceMs = 500;
+
+} // namespace
+
 void RunConfigure(HWND owner) {
     // One dialog per process, made on first use; it keeps the settings and display data to the end.
     static CSettingsDlg dialog;
     dialog.StartProbes(); // before the template is made: the probes overlap the dialog's creation
     dialog.DoModal(owner, 0);
-    // Also when no dialog could be made (an owner that is no window): no probe outlives Configure mode,
-    // and none may still run when the process ends.
-    dialog.WaitForProbes();
+    if (dialog.WaitForProbes(kProbeGraceMs)) return;
+    // A probe that never returns must not keep the process alive: a stuck WMI service is the real case,
+    // whose connection and query calls have no time limit. ExitProcess is no way out: it stops the other
+    // threads wherever they are, perhaps holding the loader's, the heap's or COM's own locks, and then
+    // runs every DLL's detach code and our static destructors, which take those locks or join those
+    // threads, and would wait for ever. TerminateProcess runs none of that, and nothing is left to do:
+    // the registry writes are flushed, and the wallpaper's live messages are posted.
+    ::TerminateProcess(::GetCurrentProcess(), 0);
 }
 
 } // namespace qm

@@ -12,7 +12,7 @@ namespace {
 void RunWithCom(const std::function<void()>& work, const std::function<void()>& onFailure) {
     // Each thread initialises COM for itself, in an apartment of its own. Not the MTA: an object that
     // wants a single-threaded apartment would then be made in the dialog's thread, and every call to it
-    // would wait for that thread to dispatch posted messages, which it does not while it waits for us.
+    // would wait for that thread to dispatch posted messages.
     ComApartment apartment;
     try {
         work();
@@ -23,13 +23,17 @@ void RunWithCom(const std::function<void()>& work, const std::function<void()>& 
 
 } // namespace
 
-void BackgroundTask::Start(std::function<void()> work, std::function<void()> onFailure) {
+void BackgroundTask::Start(std::function<void()> work, std::function<void()> onFailure,
+                           std::function<void()> finished) {
     if (started_) return;
     started_ = true;
-    done_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    auto run = [work = std::move(work), onFailure = std::move(onFailure), done = done_.get()] {
+    doneEvent_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    auto run = [this, work = std::move(work), onFailure = std::move(onFailure),
+                finished = std::move(finished)] {
         RunWithCom(work, onFailure);
-        if (done) ::SetEvent(done);
+        done_.store(true, std::memory_order_release);
+        if (finished) finished();
+        if (doneEvent_) ::SetEvent(doneEvent_.get());
     };
     try {
         thread_ = std::thread(run);
@@ -38,40 +42,80 @@ void BackgroundTask::Start(std::function<void()> work, std::function<void()> onF
     }
 }
 
-void BackgroundTask::Wait() {
-    if (!thread_.joinable()) return;
-    HANDLE done = done_.get();
-    while (done &&
-           ::MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+bool BackgroundTask::Wait(DWORD timeoutMs) {
+    if (!thread_.joinable()) return true;
+    HANDLE done = doneEvent_.get();
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        DWORD left = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const DWORD spent = ::GetTickCount() - start;
+            left = spent < timeoutMs ? timeoutMs - spent : 0;
+        }
+        const DWORD woken =
+            done ? ::MsgWaitForMultipleObjects(1, &done, FALSE, left, QS_SENDMESSAGE) : WAIT_OBJECT_0;
+        if (woken == WAIT_OBJECT_0) break;
+        if (woken != WAIT_OBJECT_0 + 1) return false; // the time is up (or the wait failed)
         MSG message;
         ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     thread_.join();
+    return true;
 }
 
-void DisplayProbes::Start(DisplayTables& tables, Node& settings, ConfirmDevice confirmDevice,
-                          bool needFacts) {
-    if (displays_.started()) return;
-    displays_.Start(
-        [&tables, &settings, confirmDevice] { EnumerateDisplays(tables, settings, confirmDevice); },
-        [&tables] {
-            tables.adapterCount = 0;
-            tables.monitorCount = 0;
-        });
-    levels_.Start([this] { antialiasingLevels_ = ProbeAntialiasingLevels(); },
-                  [this] { antialiasingLevels_.clear(); });
-    if (needFacts) StartHardwareFacts();
+const BackgroundTask& DisplayProbes::Task(Probe probe) const {
+    switch (probe) {
+    case kDisplays:
+        return displaysTask_;
+    case kLevels:
+        return levelsTask_;
+    default:
+        return factsTask_;
+    }
 }
 
-void DisplayProbes::StartHardwareFacts() {
-    facts_.Start([this] { hardwareFacts_ = GatherHardwareFacts(); },
-                 [this] { hardwareFacts_ = HardwareFacts{}; });
+void DisplayProbes::Announce(Probe probe) {
+    std::lock_guard<std::mutex> lock(announce_);
+    if (window_) ::PostMessageW(window_, message_, probe, 0);
 }
 
-void DisplayProbes::WaitForAll() {
-    displays_.Wait();
-    levels_.Wait();
-    facts_.Wait();
+void DisplayProbes::AnnounceTo(HWND window, UINT message) {
+    {
+        std::lock_guard<std::mutex> lock(announce_);
+        window_ = window;
+        message_ = message;
+    }
+    // A probe that finished before the window was named has announced nothing.
+    for (Probe probe : {kDisplays, kLevels, kFacts})
+        if (Answered(probe)) Announce(probe);
+}
+
+void DisplayProbes::StartDisplays(ConfirmDevice confirmDevice) {
+    displaysTask_.Start([this, confirmDevice] { ProbeDisplays(displays_, confirmDevice); },
+                        [this] { displays_ = DisplayTables{}; }, [this] { Announce(kDisplays); });
+}
+
+void DisplayProbes::StartLevels() {
+    levelsTask_.Start([this] { antialiasingLevels_ = ProbeAntialiasingLevels(); },
+                      [this] { antialiasingLevels_.clear(); }, [this] { Announce(kLevels); });
+}
+
+void DisplayProbes::StartFacts() {
+    factsTask_.Start([this] { hardwareFacts_ = GatherHardwareFacts(); },
+                     [this] { hardwareFacts_ = HardwareFacts{}; }, [this] { Announce(kFacts); });
+}
+
+bool DisplayProbes::WaitForAll(DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (BackgroundTask* task : {&displaysTask_, &levelsTask_, &factsTask_}) {
+        DWORD left = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const DWORD spent = ::GetTickCount() - start;
+            left = spent < timeoutMs ? timeoutMs - spent : 0;
+        }
+        if (!task->Wait(left)) return false;
+    }
+    return true;
 }
 
 } // namespace qm

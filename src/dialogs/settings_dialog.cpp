@@ -17,16 +17,21 @@ HRESULT CSettingsDlg::ConfirmDevice(const D3DCAPS9&, DWORD, D3DFORMAT) {
     return S_OK;
 }
 
+// Restore Defaults answers at once: without the hardware facts the hardware rows wait for them, gathered
+// at most once per dialog.
 void CSettingsDlg::ApplyDefaults() {
-    qm::ApplyDefaults(settings_, probes_.Facts());
+    if (factsKnown_) return qm::ApplyDefaults(settings_, probes_.Facts());
+    ApplyDefaultsWithoutFacts(settings_);
+    probes_.StartFacts();
 }
 
 void CSettingsDlg::StartProbes() {
-    if (probes_.started()) return;
-    auto confirm = [this](const D3DCAPS9& caps, DWORD behavior, D3DFORMAT format) {
+    if (probes_.Started(DisplayProbes::kDisplays)) return;
+    probes_.StartDisplays([this](const D3DCAPS9& caps, DWORD behavior, D3DFORMAT format) {
         return ConfirmDevice(caps, behavior, format);
-    };
-    probes_.Start(displays_, settings_, confirm, SettingsNeedHardwareFacts());
+    });
+    probes_.StartLevels();
+    if (SettingsNeedHardwareFacts()) probes_.StartFacts();
 }
 
 LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
@@ -48,9 +53,12 @@ LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&
     editPlaylist_ = GetDlgItem(IDC_EDIT_PLAYLIST);
     runAtStartup_ = GetDlgItem(IDC_RUN_AT_STARTUP);
 
+    // Nothing waits for a probe here. Answers already in are laid over the loaded settings before the
+    // first look; the others fill their controls when they come.
     StartProbes();
-    probes_.WaitForDisplays(); // from here the display tables and the settings tree are ours again
-    LoadSettings(settings_, [this] { return probes_.Facts(); });
+    if (LoadSettingsWithoutFacts(settings_)) probes_.StartFacts();
+    for (auto probe : {DisplayProbes::kDisplays, DisplayProbes::kLevels, DisplayProbes::kFacts})
+        TakeAnswer(probe);
     LoadControls();
 
     SetWindowText(FormatTranslated(L"%s %s Configuration", kProductName, kVersionText).c_str());
@@ -60,16 +68,82 @@ LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&
         static_cast<HICON>(::LoadImageW(Module().instance(), MAKEINTRESOURCEW(IDI_PRODUCT), IMAGE_ICON,
                                         ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
-    // Restore Defaults needs the hardware facts even when the stored settings did not: gather them now,
-    // while the user looks at the dialog.
-    probes_.StartHardwareFacts();
+    probes_.AnnounceTo(hwnd_, kProbeAnswerMessage);
     return TRUE;
 }
 
 LRESULT CSettingsDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
-    probes_.WaitForAll(); // the window is already hidden; no probe outlives the dialog
-    handled = FALSE;      // the base has its own work to do
+    probes_.AnnounceTo(nullptr, 0); // a probe still running must not post to a window that is gone
+    handled = FALSE;                // the base has its own work to do
     return 0;
+}
+
+bool CSettingsDlg::TakeAnswer(DisplayProbes::Probe probe) {
+    if (!probes_.Answered(probe)) return false;
+    switch (probe) {
+    case DisplayProbes::kDisplays:
+        if (displaysKnown_) return false;
+        displays_ = probes_.Displays();
+        ApplyStoredMonitor(displays_, settings_);
+        displaysKnown_ = true;
+        return true;
+    case DisplayProbes::kLevels:
+        if (levelsKnown_) return false;
+        levelsKnown_ = true;
+        return true;
+    case DisplayProbes::kFacts:
+        if (factsKnown_) return false;
+        FillHardwareDefaults(settings_, probes_.Facts());
+        factsKnown_ = true;
+        return true;
+    }
+    return false;
+}
+
+void CSettingsDlg::ShowAnswer(DisplayProbes::Probe probe) {
+    switch (probe) {
+    case DisplayProbes::kDisplays:
+        FillMonitorList();
+        break;
+    case DisplayProbes::kLevels:
+        FillAntialiasingList();
+        EnableAntialiasingControls();
+        break;
+    case DisplayProbes::kFacts:
+        // Only a box that waited: the user may have set one that did not.
+        if (!antialiasingPending_) break;
+        antialiasingPending_ = false;
+        ctl::SetCheck(antialiasing_, Setting("Antialiasing") != 0);
+        ctl::Enable(antialiasing_, true);
+        EnableAntialiasingControls();
+        break;
+    }
+}
+
+LRESULT CSettingsDlg::OnProbeAnswer(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    const auto probe = static_cast<DisplayProbes::Probe>(wParam);
+    if (wParam > DisplayProbes::kFacts || !TakeAnswer(probe)) return 0;
+    ShowAnswer(probe);
+    // The wallpaper already has an antialiasing value from us: it follows what the controls now show.
+    if (ending_ != Ending::Cancel && sentAntialiasing_ && *sentAntialiasing_ != AntialiasingValue())
+        SendAntialiasing();
+    FinishEnding();
+    return 0;
+}
+
+bool CSettingsDlg::AnswersComplete() const {
+    return displaysKnown_ && levelsKnown_ && (factsKnown_ || !probes_.Started(DisplayProbes::kFacts));
+}
+
+bool CSettingsDlg::ReadyToEnd(Ending ending) {
+    if (ending == Ending::Ok) {
+        // OK stores the monitor the enumeration corrects, and the antialiasing value the controls show.
+        return displaysKnown_ && !antialiasingPending_ && (levelsKnown_ || !ctl::GetCheck(antialiasing_));
+    }
+    // Cancel puts the controls back to the tree and sends their values: only the antialiasing value
+    // depends on an answer.
+    const NodeValue& stored = settings_.Get("Antialiasing");
+    return stored.kind() != ValueKind::Empty && (levelsKnown_ || stored.AsInteger() == 0);
 }
 
 void CSettingsDlg::LoadControls() {
@@ -92,7 +166,9 @@ void CSettingsDlg::LoadControls() {
     EnableSoundControls();
 
     ctl::SetCheck(highQualityGraphics_, Setting("HighQualityGraphics") != 0);
+    antialiasingPending_ = settings_.Get("Antialiasing").kind() == ValueKind::Empty;
     ctl::SetCheck(antialiasing_, Setting("Antialiasing") != 0);
+    ctl::Enable(antialiasing_, !antialiasingPending_);
     FillAntialiasingList();
     EnableAntialiasingControls();
 
@@ -102,6 +178,7 @@ void CSettingsDlg::LoadControls() {
 void CSettingsDlg::FillAntialiasingList() {
     const int32_t stored = Setting("Antialiasing");
     ctl::ComboReset(antialiasingList_);
+    if (!levelsKnown_) return;
     for (int count : probes_.AntialiasingLevels()) {
         int index = ctl::ComboAdd(antialiasingList_, std::to_wstring(count) + L"x");
         ctl::ComboSetData(antialiasingList_, index, count);
@@ -129,8 +206,13 @@ void CSettingsDlg::ShowSoundsVolume(int percent) {
     ctl::SetText(soundsLabel_, FormatTranslated(L"Sound volume: %.01i%%", percent));
 }
 
+void CSettingsDlg::SendAntialiasing() {
+    sentAntialiasing_ = AntialiasingValue();
+    Notify(kLiveAntialiasing, *sentAntialiasing_);
+}
+
 void CSettingsDlg::SendAllSeven() {
-    Notify(kLiveAntialiasing, AntialiasingValue());
+    SendAntialiasing();
     Notify(kLiveMusicVolume, ctl::TrackbarGetPos(musicVolume_));
     Notify(kLiveMusicEnabled, ctl::GetCheck(enableMusic_));
     Notify(kLiveSoundsVolume, ctl::TrackbarGetPos(soundsVolume_));
@@ -190,7 +272,7 @@ void CSettingsDlg::EnableSoundControls() {
 void CSettingsDlg::EnableAntialiasingControls() {
     const bool on = ctl::GetCheck(antialiasing_);
     ctl::Enable(antialiasingLabel_, on);
-    ctl::Enable(antialiasingList_, on);
+    ctl::Enable(antialiasingList_, on && levelsKnown_);
 }
 
 LRESULT CSettingsDlg::OnEnableMusic(WORD, WORD, HWND, BOOL&) {
@@ -207,7 +289,7 @@ LRESULT CSettingsDlg::OnEnableSounds(WORD, WORD, HWND, BOOL&) {
 
 LRESULT CSettingsDlg::OnAntialiasing(WORD, WORD, HWND, BOOL&) {
     EnableAntialiasingControls();
-    Notify(kLiveAntialiasing, AntialiasingValue());
+    SendAntialiasing();
     return 0;
 }
 
@@ -223,6 +305,7 @@ LRESULT CSettingsDlg::OnPlayMyMusic(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CSettingsDlg::OnRestoreDefaults(WORD, WORD, HWND, BOOL&) {
+    if (ending_ != Ending::None) return 0;
     ApplyDefaults();
     LoadControls();
     SendAllSeven();

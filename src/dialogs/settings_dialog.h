@@ -5,6 +5,8 @@
 #include "dialogs/display_probes.h"
 #include "dialogs/settings_dialog_base.h"
 
+#include <optional>
+
 namespace qm {
 
 // Live setting codes understood by the animated wallpaper.
@@ -28,16 +30,22 @@ class CSettingsDlg : public CSettingsDlgBase {
     LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) override;
     void RevertPreview() override;
 
-    // Sets every control from the settings tree.
+    // Sets every control from the settings tree and the answers that are in; a control whose answer is
+    // not in yet stays empty (or unchecked) and disabled until it comes.
     void LoadControls();
     // Starts the display probes and, when the settings key leaves a hardware default showing, the
     // hardware facts, so that they overlap the dialog's creation. Initialisation starts them itself
     // when this was not called.
     void StartProbes();
-    void WaitForProbes() { probes_.WaitForAll(); }
+    // Waits up to timeoutMs for the probes still running; true when none is.
+    bool WaitForProbes(DWORD timeoutMs) { return probes_.WaitForAll(timeoutMs); }
+    // Whether every answer the dialog asked for has been taken up (the monitor list, the antialiasing
+    // list and the hardware defaults are complete).
+    bool AnswersComplete() const;
 
     QM_BEGIN_MSG_MAP()
     QM_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    QM_MESSAGE_HANDLER(kProbeAnswerMessage, OnProbeAnswer)
     QM_MESSAGE_HANDLER(WM_HSCROLL, OnTrackbarMoved)
     QM_COMMAND_HANDLER(IDC_ENABLE_MUSIC, BN_CLICKED, OnEnableMusic)
     QM_COMMAND_HANDLER(IDC_ENABLE_SOUNDS, BN_CLICKED, OnEnableSounds)
@@ -54,8 +62,18 @@ class CSettingsDlg : public CSettingsDlgBase {
     QM_END_MSG_MAP()
 
   private:
+    // Posted by the probes' threads; wParam says which answer is in.
+    static constexpr UINT kProbeAnswerMessage = WM_APP + 1;
+
+    bool ReadyToEnd(Ending ending) override;
+    // Lays the probe's answer over the dialog's data, once; false when it is not in or was taken before.
+    bool TakeAnswer(DisplayProbes::Probe probe);
+    // Fills the controls that waited for the probe's answer.
+    void ShowAnswer(DisplayProbes::Probe probe);
     // Sends codes 6, 1, 2, 3, 4, 0 and 5, each with what its control shows now.
     void SendAllSeven();
+    // Sends code 6 with what the antialiasing controls show now, and remembers it.
+    void SendAntialiasing();
     // What "Antialiasing" stands for: 0 when off, else the chosen sample count, or 1 (on, no chosen
     // count) when the list offers none.
     int32_t AntialiasingValue() const;
@@ -68,6 +86,7 @@ class CSettingsDlg : public CSettingsDlgBase {
     void ShowSoundsVolume(int percent);
 
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnProbeAnswer(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTrackbarMoved(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnEnableMusic(WORD, WORD, HWND, BOOL&);
     LRESULT OnEnableSounds(WORD, WORD, HWND, BOOL&);
@@ -82,6 +101,13 @@ class CSettingsDlg : public CSettingsDlgBase {
 
     // Asked once per dialog: the hardware does not change while it is open.
     DisplayProbes probes_;
+    bool levelsKnown_ = false;
+    bool factsKnown_ = false;
+    // The "Antialiasing" box waits for the hardware facts: its setting is a hardware default not yet known.
+    bool antialiasingPending_ = false;
+    // The antialiasing value last sent to the wallpaper, if any: a later answer that changes what the
+    // controls show sends it again, so that the wallpaper ends as it would had the answer come first.
+    std::optional<int32_t> sentAntialiasing_;
 };
 
 } // namespace qm

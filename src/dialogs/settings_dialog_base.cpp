@@ -15,6 +15,13 @@ namespace {
 
 constexpr int kMultiMonitorTag = 1000;
 
+// How long OK and Cancel wait for a probe before they go on with what is known, which is what the probe's
+// failure would have given. OK's wait is long: it stores what it waits for. Cancel's dialog is already
+// gone from the screen, and only the antialiasing value it sends to the wallpaper waits.
+constexpr UINT_PTR kEndingTimer = 1;
+constexpr UINT kOkWaitMs = 30000;
+constexpr UINT kCancelWaitMs = 1000;
+
 std::function<void(const std::wstring&)>& OpenWebPageSeam() {
     static std::function<void(const std::wstring&)> open;
     return open;
@@ -61,11 +68,12 @@ void CSettingsDlgBase::Notify(WPARAM code, LPARAM value) {
 
 void CSettingsDlgBase::FillMonitorList() {
     ctl::ComboReset(monitorList_);
-    ctl::SetCheck(blankScreens_, Setting("ShowBlackScreens") != 0);
-    const bool several = displays_.monitorCount > 1;
+    ctl::SetCheck(blankScreens_, displaysKnown_ && Setting("ShowBlackScreens") != 0);
+    const bool several = displaysKnown_ && displays_.monitorCount > 1;
     ctl::Enable(blankScreens_, several);
     ctl::Enable(monitorList_, several);
 
+    if (!displaysKnown_) return;
     const int32_t current = Setting("CurMonitor");
     for (uint32_t i = 0; i < displays_.monitorCount && i < kMonitorSlots; ++i) {
         if (displays_.adapters[i].devices[0].modeCount == 0) continue;
@@ -92,15 +100,47 @@ LRESULT CSettingsDlgBase::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 LRESULT CSettingsDlgBase::OnOk(WORD, WORD, HWND, BOOL&) {
-    StoreControls();
-    if (!SaveSettings(settings_)) ShowRegistryWriteError(hwnd_);
-    EndDialog(0);
+    BeginEnding(Ending::Ok);
     return 0;
 }
 
 LRESULT CSettingsDlgBase::OnCancel(WORD, WORD, HWND, BOOL&) {
-    RevertPreview();
+    BeginEnding(Ending::Cancel);
+    return 0;
+}
+
+void CSettingsDlgBase::BeginEnding(Ending ending) {
+    if (ending_ != Ending::None) return;
+    ending_ = ending;
+    if (ReadyToEnd(ending)) return FinishEnding();
+    // The dialog stays painted but takes no more input: what OK stores is what the controls showed when
+    // it was pressed. Cancel closes at once for the user.
+    ::EnableWindow(hwnd_, FALSE);
+    if (ending == Ending::Cancel) ShowWindow(SW_HIDE);
+    ::SetTimer(hwnd_, kEndingTimer, ending == Ending::Ok ? kOkWaitMs : kCancelWaitMs, nullptr);
+}
+
+void CSettingsDlgBase::FinishEnding() {
+    if (ending_ == Ending::None || ended_ || (!waitedLongEnough_ && !ReadyToEnd(ending_))) return;
+    ended_ = true;
+    ::KillTimer(hwnd_, kEndingTimer);
+    ::EnableWindow(hwnd_, TRUE);
+    if (ending_ == Ending::Ok) {
+        StoreControls();
+        if (!SaveSettings(settings_)) ShowRegistryWriteError(hwnd_);
+    } else {
+        RevertPreview();
+    }
     EndDialog(0);
+}
+
+LRESULT CSettingsDlgBase::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    if (wParam != kEndingTimer) {
+        handled = FALSE;
+        return 0;
+    }
+    waitedLongEnough_ = true;
+    FinishEnding();
     return 0;
 }
 

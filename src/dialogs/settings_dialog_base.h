@@ -40,6 +40,7 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     QM_MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog) // virtual: the product's version runs
     QM_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     QM_MESSAGE_HANDLER(WM_CLOSE, OnClose)
+    QM_MESSAGE_HANDLER(WM_TIMER, OnTimer)
     QM_COMMAND_HANDLER(IDOK, BN_CLICKED, OnOk)
     QM_COMMAND_HANDLER(IDCANCEL, BN_CLICKED, OnCancel)
     QM_COMMAND_HANDLER(IDC_VISIT, BN_CLICKED, OnVisit)
@@ -48,6 +49,19 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     QM_END_MSG_MAP()
 
   protected:
+    // How the dialog is ending. OK and Cancel each wait for the answers that what they store or send rests
+    // on; meanwhile the dialog stays painted, takes no input, and a second OK, Cancel or close does nothing.
+    enum class Ending { None, Ok, Cancel };
+    // Whether the answers that OK's store or Cancel's revert rest on are in: all are, unless the product's
+    // dialog still waits for some.
+    virtual bool ReadyToEnd(Ending) { return true; }
+    // Carries out OK or Cancel once ReadyToEnd holds or the wait's time is up; the product's dialog calls
+    // it again after each answer.
+    void FinishEnding();
+    Ending ending_ = Ending::None;
+    // Whether the display tables hold the enumeration's answer; until then the monitor list is empty.
+    bool displaysKnown_ = false;
+
     // Posts one live setting change to a running wallpaper, if there is one.
     void Notify(WPARAM code, LPARAM value);
     // Rebuilds the monitor list and the blank-screens box from the tree and the display tables.
@@ -88,6 +102,10 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
   private:
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+    void BeginEnding(Ending ending);
+    bool waitedLongEnough_ = false;
+    bool ended_ = false;
     LRESULT OnOk(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
     LRESULT OnVisit(WORD, WORD, HWND, BOOL&);

@@ -104,9 +104,8 @@ uint32_t FindModeIn(const AdapterRecord& adapter, uint32_t width, uint32_t heigh
     return 0;
 }
 
-// Fills the hardware device of the adapter in slot `position`; true when it has at least one mode.
-bool ExamineHardwareDevice(IDirect3D9* direct3d, AdapterRecord& adapter, uint32_t position, Node& settings,
-                           const ConfirmDevice& confirmDevice) {
+// Fills the hardware device of the adapter; true when it has at least one mode.
+bool ExamineHardwareDevice(IDirect3D9* direct3d, AdapterRecord& adapter, const ConfirmDevice& confirmDevice) {
     const UINT ordinal = adapter.ordinal;
     Candidates candidates;
     CollectCandidateModes(direct3d, ordinal, adapter.desktopMode, candidates);
@@ -129,15 +128,6 @@ bool ExamineHardwareDevice(IDirect3D9* direct3d, AdapterRecord& adapter, uint32_
     }
     if (device.modeCount == 0) return false;
     adapter.deviceCount = 1;
-
-    // The stored mode is looked up in this adapter's own list only when the stored monitor is this one;
-    // an index found in another adapter's list would point anywhere in this one.
-    const auto storedMonitor = static_cast<uint32_t>(settings.Get("CurMonitor").AsInteger());
-    if (storedMonitor == position) {
-        device.currentMode = FindModeIn(adapter, static_cast<uint32_t>(settings.Get("ModeWidth").AsInteger()),
-                                        static_cast<uint32_t>(settings.Get("ModeHeight").AsInteger()),
-                                        static_cast<D3DFORMAT>(settings.Get("ModeFormat").AsInteger()));
-    }
     return true;
 }
 
@@ -206,6 +196,12 @@ void PickMonitorName(const wchar_t* displayDevice, MonitorRecord& record,
 }
 
 HRESULT EnumerateDisplays(DisplayTables& tables, Node& settings, const ConfirmDevice& confirmDevice) {
+    const HRESULT result = ProbeDisplays(tables, confirmDevice);
+    if (SUCCEEDED(result)) ApplyStoredMonitor(tables, settings);
+    return result;
+}
+
+HRESULT ProbeDisplays(DisplayTables& tables, const ConfirmDevice& confirmDevice) {
     tables.adapterCount = 0;
     tables.monitorCount = 0;
     tables.adapter0Caps = D3DCAPS9{};
@@ -222,19 +218,29 @@ HRESULT EnumerateDisplays(DisplayTables& tables, Node& settings, const ConfirmDe
         adapter.ordinal = ordinal;
         adapter.deviceCount = 0;
         if (FAILED(d3d->GetAdapterDisplayMode(ordinal, &adapter.desktopMode))) adapter.desktopMode = {};
-        if (!ExamineHardwareDevice(d3d, adapter, position, settings, confirmDevice)) continue;
+        if (!ExamineHardwareDevice(d3d, adapter, confirmDevice)) continue;
         // The adapter's own ordinal, not its position: after a dropped adapter the two differ, and the
         // position would name the monitor of a different adapter.
         tables.monitors[tables.monitorCount] = BuildMonitorRecord(d3d, ordinal);
         ++tables.monitorCount;
         ++tables.adapterCount;
     }
-    if (tables.adapterCount == 0) return E_FAIL;
+    return tables.adapterCount == 0 ? E_FAIL : S_OK;
+}
 
+void ApplyStoredMonitor(DisplayTables& tables, Node& settings) {
+    if (tables.adapterCount == 0) return;
+    // The stored mode is looked up in the stored monitor's own list only; an index found in another
+    // adapter's list would point anywhere in this one.
     NodeValue& curMonitor = settings.Get("CurMonitor");
-    if (static_cast<uint32_t>(curMonitor.AsInteger()) >= tables.monitorCount)
-        curMonitor = NodeValue(int32_t{0});
-    return S_OK;
+    const auto storedMonitor = static_cast<uint32_t>(curMonitor.AsInteger());
+    if (storedMonitor < tables.adapterCount) {
+        tables.adapters[storedMonitor].devices[0].currentMode = FindModeIn(
+            tables.adapters[storedMonitor], static_cast<uint32_t>(settings.Get("ModeWidth").AsInteger()),
+            static_cast<uint32_t>(settings.Get("ModeHeight").AsInteger()),
+            static_cast<D3DFORMAT>(settings.Get("ModeFormat").AsInteger()));
+    }
+    if (storedMonitor >= tables.monitorCount) curMonitor = NodeValue(int32_t{0});
 }
 
 bool IsAdapterGroupAvailable(const DisplayTables& tables) {

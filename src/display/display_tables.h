@@ -72,8 +72,15 @@ struct DisplayTables {
 using ConfirmDevice = std::function<HRESULT(const D3DCAPS9& caps, DWORD behavior, D3DFORMAT format)>;
 
 // One pass over the Direct3D 9 adapters. S_OK when at least one adapter was kept; E_FAIL when Direct3D 9
-// cannot be created or no adapter has a usable mode (the tables are then empty). Reads "ModeWidth",
-// "ModeHeight", "ModeFormat" and "CurMonitor" from settings to preset the current mode.
+// cannot be created or no adapter has a usable mode (the tables are then empty). Every current mode is 0.
+HRESULT ProbeDisplays(DisplayTables& tables, const ConfirmDevice& confirmDevice = {});
+
+// The stored settings laid over a pass's tables: the stored monitor's current mode becomes the stored
+// mode ("ModeWidth", "ModeHeight", "ModeFormat"), and a "CurMonitor" that names no listed monitor
+// becomes 0. Does nothing to empty tables.
+void ApplyStoredMonitor(DisplayTables& tables, Node& settings);
+
+// ProbeDisplays, then ApplyStoredMonitor when it found an adapter.
 HRESULT EnumerateDisplays(DisplayTables& tables, Node& settings, const ConfirmDevice& confirmDevice = {});
 
 // More than one monitor, and adapter 0 leads a group of more than one adapter.

@@ -14,28 +14,34 @@ HardwareDefaults RulesFor(const HardwareFacts& facts) {
     return HardwareDefaultRules(facts.videoMiB, facts.cpuMHz, static_cast<uint32_t>(screenHeight));
 }
 
-// The default table with the hardware rows left Empty, then the settings key over it. The loader never
-// yields an Empty value, and an Empty leaf steers it exactly as an Integer one does, so the rows still
-// Empty afterwards are exactly those where the hardware default would show. True when there is one.
-bool LoadOverHardwarePlaceholders(Node& settings) {
-    ApplyDefaultTable(settings, HardwareDefaults{});
-    for (const char* name : kHardwareDefaultNames)
-        settings.Get(name) = NodeValue();
-    settings.LoadFromRegistry(HKEY_LOCAL_MACHINE, SettingsKeyPath);
-    return std::any_of(
-        std::begin(kHardwareDefaultNames), std::end(kHardwareDefaultNames),
-        [&settings](const char* name) { return settings.Get(name).kind() == ValueKind::Empty; });
-}
-
 } // namespace
 
 void ApplyDefaults(Node& settings, const HardwareFacts& facts) {
     ApplyDefaultTable(settings, RulesFor(facts));
 }
 
-void LoadSettings(Node& settings, const HardwareFactsSource& facts) {
-    if (!LoadOverHardwarePlaceholders(settings)) return;
-    const HardwareDefaults rules = RulesFor(facts());
+void ApplyDefaultsWithoutFacts(Node& settings) {
+    ApplyDefaultTable(settings, HardwareDefaults{});
+    for (const char* name : kHardwareDefaultNames)
+        settings.Get(name) = NodeValue();
+}
+
+bool HardwareDefaultsPending(Node& settings) {
+    return std::any_of(
+        std::begin(kHardwareDefaultNames), std::end(kHardwareDefaultNames),
+        [&settings](const char* name) { return settings.Get(name).kind() == ValueKind::Empty; });
+}
+
+// The loader never yields an Empty value, and an Empty leaf steers it exactly as an Integer one does, so
+// the rows still Empty afterwards are exactly those where the hardware default would show.
+bool LoadSettingsWithoutFacts(Node& settings) {
+    ApplyDefaultsWithoutFacts(settings);
+    settings.LoadFromRegistry(HKEY_LOCAL_MACHINE, SettingsKeyPath);
+    return HardwareDefaultsPending(settings);
+}
+
+void FillHardwareDefaults(Node& settings, const HardwareFacts& facts) {
+    const HardwareDefaults rules = RulesFor(facts);
     const int32_t values[] = {rules.highQualityTextures, rules.highQualityGraphics, rules.antialiasing};
     static_assert(std::size(values) == std::size(kHardwareDefaultNames));
     for (size_t i = 0; i < std::size(values); ++i) {
@@ -44,9 +50,13 @@ void LoadSettings(Node& settings, const HardwareFactsSource& facts) {
     }
 }
 
+void LoadSettings(Node& settings, const HardwareFactsSource& facts) {
+    if (LoadSettingsWithoutFacts(settings)) FillHardwareDefaults(settings, facts());
+}
+
 bool SettingsNeedHardwareFacts() {
     Node scratch;
-    return LoadOverHardwarePlaceholders(scratch);
+    return LoadSettingsWithoutFacts(scratch);
 }
 
 bool SaveSettings(const Node& settings) {

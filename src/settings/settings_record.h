@@ -19,6 +19,15 @@ using HardwareFactsSource = std::function<HardwareFacts()>;
 // The same tree as ApplyDefaults followed by the settings key laid over it (a missing or unreadable key
 // leaves the defaults); facts is asked only when the key leaves a hardware-dependent default showing.
 void LoadSettings(Node& settings, const HardwareFactsSource& facts);
+
+// The same in two steps, for a caller that does not wait for the facts: the defaults (hardware rows left
+// Empty) and the key over them, true when a hardware row is still Empty; later FillHardwareDefaults
+// gives each row still Empty its default from the facts and leaves the others alone.
+void ApplyDefaultsWithoutFacts(Node& settings);
+bool LoadSettingsWithoutFacts(Node& settings);
+void FillHardwareDefaults(Node& settings, const HardwareFacts& facts);
+// Whether a hardware row is still Empty, waiting for FillHardwareDefaults.
+bool HardwareDefaultsPending(Node& settings);
 // Whether LoadSettings would ask for the hardware facts now. Reads the settings key.
 bool SettingsNeedHardwareFacts();
 

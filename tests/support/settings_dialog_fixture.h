@@ -40,7 +40,13 @@ class SettingsDialogTest : public ::testing::Test {
         dialog_ = std::make_unique<qm::CSettingsDlg>();
         HWND window = dialog_->Create(nullptr);
         EXPECT_NE(window, nullptr);
+        WaitForAnswers();
         return window;
+    }
+
+    // The probes answer on their threads; their answers fill the controls from this thread's messages.
+    void WaitForAnswers() {
+        EXPECT_TRUE(PollUntil([this] { return dialog_->AnswersComplete(); }, 20000, 1));
     }
 
     HWND Item(int id) const { return ::GetDlgItem(dialog_->handle(), id); }

@@ -218,6 +218,7 @@ TEST_F(SettingsDialogTest, ProbesThatFailOrThrowGiveNoMonitorsNoCountsAndNoVideo
         qm::SetHardwareFactsForTesting(probes.facts);
         dialog_ = std::make_unique<qm::CSettingsDlg>();
         EXPECT_NE(dialog_->Create(nullptr), nullptr);
+        WaitForAnswers();
         EXPECT_EQ(dialog_->displays().monitorCount, 0u);
         EXPECT_TRUE(ComboTexts(Item(IDC_MONITOR_LIST)).empty());
         EXPECT_FALSE(Enabled(IDC_MONITOR_LIST));
@@ -258,12 +259,14 @@ TEST_F(SettingsDialogTest, AnAdapterGroupAddsMultiMonitorLastAndSelectsItWhenSto
     EXPECT_TRUE(Enabled(IDC_BLANK_SCREENS));
 }
 
-TEST_F(SettingsDialogTest, AStoredMonitorBeyondTheListSelectsNothing) {
+// A monitor unplugged since it was chosen: the first monitor takes its place, and OK stores that.
+TEST_F(SettingsDialogTest, AStoredMonitorBeyondTheListBecomesTheFirst) {
     StoreIntegerSetting(L"CurMonitor", 5);
     StoreIntegerSetting(L"EnableMultiMonitorMode", 0);
-    Open(Monitors::OneGroupOfTwo);
-    EXPECT_EQ(::SendMessageW(Item(IDC_MONITOR_LIST), CB_GETCURSEL, 0, 0), CB_ERR);
-    EXPECT_EQ(TreeInteger("CurMonitor"), 5);
+    HWND dialog = Open(Monitors::OneGroupOfTwo);
+    EXPECT_EQ(::SendMessageW(Item(IDC_MONITOR_LIST), CB_GETCURSEL, 0, 0), 0);
+    Click(dialog, IDOK);
+    EXPECT_EQ(StoredSetting(L"CurMonitor"), L"2: 0");
 }
 
 TEST_F(SettingsDialogTest, MonitorChoiceWritesTheTreeAtOnceAndNotTheRegistry) {

@@ -1,7 +1,9 @@
 // Timing of the Configure mode.
 //   qm_configure_bench start RUNS COMMAND_LINE
 //       Starts the command RUNS times; each time measures from CreateProcess until the program's dialog is
-//       on screen and answers messages (ready for input), then closes it. Prints each run and the median.
+//       on screen and answers messages ("ready", ready for input), and, for the settings dialog, until its
+//       monitor list holds its entries and its antialiasing list its levels ("complete"); then closes it.
+//       Prints each run and the medians.
 //   qm_configure_bench ok COMMAND_LINE
 //       Opens the dialog once and presses OK, so that the settings are saved.
 //   qm_configure_bench restore RUNS DELAY_MS COMMAND_LINE
@@ -65,6 +67,7 @@ BOOL CALLBACK FindDialog(HWND window, LPARAM context) {
 struct Started {
     PROCESS_INFORMATION process{};
     HWND dialog = nullptr;
+    Clock::time_point start;
     double readyMs = -1; // from CreateProcess until the dialog answers; negative when it never did
 };
 
@@ -74,6 +77,7 @@ Started StartAndWaitReady(std::wstring commandLine) {
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     const Clock::time_point start = Clock::now();
+    started.start = start;
     if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                           &started.process))
         return started;
@@ -106,37 +110,64 @@ void Finish(Started& started, UINT msg = WM_CLOSE, WPARAM wParam = 0) {
     }
 }
 
-int PrintMedian(std::vector<double> times) {
+double Median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
-    std::printf("  median: %.0f ms\n", times[times.size() / 2]);
+    return times[times.size() / 2];
+}
+
+int PrintMedian(std::vector<double> times) {
+    std::printf("  median: %.0f ms\n", Median(std::move(times)));
     return 0;
-}
-
-int Start(int runs, const std::wstring& commandLine) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        Started started = StartAndWaitReady(commandLine);
-        Finish(started);
-        if (started.readyMs < 0) {
-            std::fwprintf(stderr, L"run %d: no dialog\n", i + 1);
-            return 1;
-        }
-        std::printf("  run %d: %.0f ms\n", i + 1, started.readyMs);
-        times.push_back(started.readyMs);
-    }
-    return PrintMedian(times);
-}
-
-int PressOk(const std::wstring& commandLine) {
-    Started started = StartAndWaitReady(commandLine);
-    Finish(started, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
-    return started.readyMs < 0 ? 1 : 0;
 }
 
 LRESULT SendTo(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
     ::SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_NORMAL, 30000, &result);
     return static_cast<LRESULT>(result);
+}
+
+// From CreateProcess until the settings dialog's monitor list and antialiasing list are filled; negative
+// when a list stays empty (or the dialog has none) for 60 s.
+double WaitComplete(const Started& started) {
+    HWND monitors = ::GetDlgItem(started.dialog, IDC_MONITOR_LIST);
+    HWND levels = ::GetDlgItem(started.dialog, IDC_ANTIALIASING_LIST);
+    if (!monitors || !levels) return -1;
+    while (MillisecondsSince(started.start) < 60000) {
+        if (SendTo(monitors, CB_GETCOUNT) > 0 && SendTo(levels, CB_GETCOUNT) > 0)
+            return MillisecondsSince(started.start);
+        ::Sleep(1);
+    }
+    return -1;
+}
+
+int Start(int runs, const std::wstring& commandLine) {
+    std::vector<double> ready, complete;
+    for (int i = 0; i < runs; ++i) {
+        Started started = StartAndWaitReady(commandLine);
+        const double completeMs = started.readyMs < 0 ? -1 : WaitComplete(started);
+        Finish(started);
+        if (started.readyMs < 0) {
+            std::fwprintf(stderr, L"run %d: no dialog\n", i + 1);
+            return 1;
+        }
+        if (completeMs < 0) {
+            std::printf("  run %d: ready %.0f ms\n", i + 1, started.readyMs);
+        } else {
+            std::printf("  run %d: ready %.0f ms, complete %.0f ms\n", i + 1, started.readyMs, completeMs);
+            complete.push_back(completeMs);
+        }
+        ready.push_back(started.readyMs);
+    }
+    std::printf("  median: ready %.0f ms", Median(ready));
+    if (complete.size() == ready.size()) std::printf(", complete %.0f ms", Median(complete));
+    std::printf("\n");
+    return 0;
+}
+
+int PressOk(const std::wstring& commandLine) {
+    Started started = StartAndWaitReady(commandLine);
+    Finish(started, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
+    return started.readyMs < 0 ? 1 : 0;
 }
 
 // The music volume the default table gives, which "Restore Defaults" puts back on the slider.
@@ -233,8 +264,10 @@ int Probes(bool together) {
     const Clock::time_point start = Clock::now();
     if (together) {
         qm::DisplayProbes probes;
-        probes.Start(tables, settings, {}, true);
-        probes.WaitForAll();
+        probes.StartDisplays({});
+        probes.StartLevels();
+        probes.StartFacts();
+        probes.WaitForAll(INFINITE);
     } else {
         qm::EnumerateDisplays(tables, settings);
         qm::ProbeAntialiasingLevels();
