@@ -1,0 +1,215 @@
+// The settings dialog shows before the probes answer. Whatever the order of the answers and of the user's
+// OK, Cancel and Restore Defaults, the dialog ends as it does when every answer came first: the same
+// controls, the same stored values, the same last value of each live setting at the wallpaper.
+#include "dialogs/hardware_facts.h"
+#include "launcher/modes.h"
+#include "settings/product.h"
+
+#include "settings_dialog_fixture.h"
+
+#include <map>
+#include <stdexcept>
+#include <thread>
+
+using namespace qmtest;
+
+namespace {
+
+// Holds a probe back until opened; `passed` is set once the probe has gone through.
+class Gate {
+  public:
+    Gate()
+        : open_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          passed_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Gate() {
+        Open();
+        ::CloseHandle(open_);
+        ::CloseHandle(passed_);
+    }
+    void Open() const { ::SetEvent(open_); }
+    void Pass() const {
+        ::WaitForSingleObject(open_, INFINITE);
+        ::SetEvent(passed_);
+    }
+    // The probe's remaining work after the gate is a few calls to fakes.
+    void WaitPassed() const {
+        ::WaitForSingleObject(passed_, 10000);
+        ::Sleep(50);
+    }
+
+  private:
+    HANDLE open_;
+    HANDLE passed_;
+};
+
+enum class Step { Displays, Levels, Facts, Show, Ok, Cancel, Close, Restore };
+
+struct Case {
+    const char* what;
+    std::vector<std::pair<const wchar_t*, int>> stored;
+    std::vector<Step> steps;
+    bool levelsThrow = false;
+};
+
+struct Outcome {
+    std::vector<std::wstring> controls; // what each dependent control shows, while the dialog is open
+    std::vector<std::wstring> stored;   // the settings key afterwards
+    std::map<WPARAM, LPARAM> live;      // the last value of each live setting at the wallpaper
+    bool operator==(const Outcome&) const = default;
+};
+
+void PrintTo(const Outcome& o, std::ostream* os) {
+    for (const auto& c : o.controls)
+        *os << std::string(c.begin(), c.end()) << "; ";
+    *os << "| stored:";
+    for (const auto& s : o.stored)
+        *os << " " << std::string(s.begin(), s.end());
+    *os << " | live:";
+    for (const auto& [code, value] : o.live)
+        *os << " " << code << "=" << value;
+}
+
+class DialogAnswers : public SettingsDialogTest {
+  protected:
+    // The dialog on a machine of two grouped monitors, counts 2, 4, 8 and 16, and facts for which every
+    // hardware default is 1; each probe held at its gate unless every answer is to come first.
+    Outcome Run(const Case& c, bool answersFirst) {
+        DeleteRegistryTree(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath);
+        for (const auto& [name, value] : c.stored)
+            StoreIntegerSetting(name, value);
+        machine_ = std::make_unique<TestMachine>(Monitors::OneGroupOfTwo, std::vector<int>{2, 4, 8, 16});
+        Gate displays, levels, facts;
+        qm::SetDirect3DFactoryForTesting([this, &displays]() -> IDirect3D9* {
+            displays.Pass();
+            machine_->direct3d.AddRef();
+            return &machine_->direct3d;
+        });
+        qm::SetAntialiasingProbeForTesting([&levels, &c] {
+            levels.Pass();
+            if (c.levelsThrow) throw 42;
+            return std::vector<int>{2, 4, 8, 16};
+        });
+        qm::SetHardwareFactsForTesting([&facts] {
+            facts.Pass();
+            return qm::HardwareFacts{4096, 4000};
+        });
+        LiveMessageCatcher wallpaper;
+        dialog_ = std::make_unique<qm::CSettingsDlg>();
+        dialog_->StartProbes(); // as the configure mode does, before the dialog is made
+        if (answersFirst) {
+            for (const Gate* gate : {&displays, &levels, &facts})
+                gate->Open();
+            EXPECT_TRUE(dialog_->WaitForProbes(10000));
+        }
+        for (Step step : c.steps) {
+            const Gate* gate = step == Step::Displays ? &displays
+                               : step == Step::Levels ? &levels
+                               : step == Step::Facts  ? &facts
+                                                      : nullptr;
+            if (gate) {
+                if (answersFirst) continue;
+                gate->Open();
+                gate->WaitPassed();
+            } else if (step == Step::Show) {
+                EXPECT_NE(dialog_->Create(nullptr), nullptr);
+            } else if (step == Step::Close) {
+                ::PostMessageW(dialog_->handle(), WM_CLOSE, 0, 0);
+            } else {
+                const int id = step == Step::Ok       ? IDOK
+                               : step == Step::Cancel ? IDCANCEL
+                                                      : IDC_RESTORE_DEFAULTS;
+                ::PostMessageW(dialog_->handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+            }
+            PumpMessages(20);
+        }
+        for (const Gate* gate : {&displays, &levels, &facts})
+            gate->Open();
+        EXPECT_TRUE(PollUntil(
+            [&] { return !::IsWindowVisible(dialog_->handle()) || dialog_->AnswersComplete(); }, 20000, 1));
+        Outcome outcome;
+        if (::IsWindowVisible(dialog_->handle())) {
+            for (int id : {IDC_MONITOR_LIST, IDC_ANTIALIASING_LIST})
+                outcome.controls.push_back(ComboSelectedText(Item(id)) + L" of " +
+                                           std::to_wstring(ComboTexts(Item(id)).size()));
+            for (int id : {IDC_MONITOR_LIST, IDC_BLANK_SCREENS, IDC_ANTIALIASING, IDC_ANTIALIASING_LIST,
+                           IDC_ANTIALIASING_LABEL})
+                outcome.controls.push_back(std::to_wstring(id) + (Enabled(id) ? L" on" : L" off") +
+                                           (Checked(id) ? L" checked" : L""));
+            Click(dialog_->handle(), IDOK);
+        }
+        EXPECT_TRUE(PollUntil([&] { return !::IsWindowVisible(dialog_->handle()); }, 20000, 1));
+        outcome.stored = AllStoredSettings();
+        for (const LiveMessage& m : wallpaper.Take())
+            outcome.live[m.first] = m.second;
+        TearDown();
+        return outcome;
+    }
+};
+
+TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
+    using enum Step;
+    const std::vector<std::pair<const wchar_t*, int>> saved = {
+        {L"Antialiasing", 4}, {L"HighQualityGraphics", 1}, {L"HighQualityTextures", 1}};
+    const Case cases[] = {
+        {"first opening, answers after the dialog shows", {}, {Show, Displays, Levels, Facts}},
+        {"first opening, answers after it shows, the other way round", {}, {Show, Facts, Levels, Displays}},
+        {"first opening, one answer before it shows", {}, {Levels, Show, Facts, Displays}},
+        {"OK before the answers, then OK, Cancel and close again",
+         {},
+         {Show, Ok, Ok, Cancel, Close, Facts, Displays}},
+        {"Cancel before the answers", {}, {Show, Cancel, Ok, Displays, Facts, Levels}},
+        {"Restore Defaults before the answers, saved settings",
+         saved,
+         {Show, Restore, Levels, Displays, Facts, Ok}},
+        {"Restore Defaults and OK before the facts", saved, {Show, Levels, Displays, Restore, Ok, Facts}},
+        {"a failing probe", saved, {Show, Displays, Levels}, true},
+        {"a stored monitor that is no longer there",
+         {{L"CurMonitor", 5}, {L"EnableMultiMonitorMode", 0}},
+         {Show, Displays, Levels, Ok}},
+    };
+    std::vector<Outcome> inOrder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        inOrder.push_back(Run(c, true));
+        EXPECT_EQ(Run(c, false), inOrder.back());
+    }
+    // The in-order results themselves, where a fault would change both runs alike. The facts' defaults
+    // are all 1: on a first opening the box shows checked and the top count is stored; after Restore
+    // Defaults the wallpaper ends with that count, also when the facts came after the click.
+    auto has = [](const std::vector<std::wstring>& texts, const wchar_t* text) {
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    };
+    EXPECT_TRUE(has(inOrder[0].controls, L"1068 on checked"));
+    EXPECT_TRUE(has(inOrder[0].stored, L"Antialiasing=2: 16"));
+    EXPECT_EQ(inOrder[5].live[6], 16);
+    EXPECT_TRUE(has(inOrder[8].stored, L"CurMonitor=2: 0")) << "the stale monitor is stored as the first";
+    qm::SetDirect3DFactoryForTesting({});
+    qm::SetAntialiasingProbeForTesting({});
+    qm::SetHardwareFactsForTesting({});
+}
+
+// The configure mode with a Direct3D 9 that never answers (as a stuck WMI service never does: it has no
+// time limit), closed as soon as the dialog shows. The limit of this wait: a process still here after
+// 30 s ends with 99; one whose configure mode returns while the probe runs, with 98.
+void ConfigureWithAProbeThatNeverReturns() {
+    qm::SetDirect3DFactoryForTesting([]() -> IDirect3D9* {
+        ::Sleep(INFINITE);
+        return nullptr;
+    });
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    std::thread([] {
+        for (int i = 0; i < 3000; ++i, ::Sleep(10))
+            for (HWND w : TopLevelWindowsOf(::GetCurrentProcessId(), true))
+                if (ClassNameOf(w) == L"#32770") ::PostMessageW(w, WM_CLOSE, 0, 0);
+        ::TerminateProcess(::GetCurrentProcess(), 99);
+    }).detach();
+    qm::RunConfigure(nullptr);
+    ::TerminateProcess(::GetCurrentProcess(), 98);
+}
+
+TEST(DialogAnswersDeathTest, AProbeThatNeverReturnsDoesNotKeepTheProcessAlive) {
+    EXPECT_EXIT(ConfigureWithAProbeThatNeverReturns(), ::testing::ExitedWithCode(0), "");
+}
+
+} // namespace
