@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 
 namespace qmtest {
 namespace {
@@ -146,6 +147,7 @@ HRESULT FakeDirect3D9::GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* ca
 HMONITOR FakeDirect3D9::GetAdapterMonitor(UINT adapter) {
     monitorOrdinalsAsked.push_back(adapter);
     const FakeAdapter* a = Find(adapter);
+    if (a && a->monitorThrows) throw std::runtime_error("no monitor");
     return a ? a->monitor : nullptr;
 }
 

@@ -26,6 +26,8 @@ struct FakeAdapter {
     std::vector<D3DFORMAT> depthFailsFor;
     // What GetAdapterMonitor answers; the primary monitor unless the test says otherwise.
     HMONITOR monitor = nullptr;
+    // GetAdapterMonitor throws instead: an enumeration that fails part of the way through.
+    bool monitorThrows = false;
 };
 
 struct FakeMode {

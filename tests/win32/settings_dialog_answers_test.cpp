@@ -188,6 +188,26 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
     qm::SetHardwareFactsForTesting({});
 }
 
+// While this thread waits for the probes, a probe that sends a message to a window of this thread is
+// answered: neither waits for the other for ever.
+TEST(DialogAnswersWait, AProbeThatSendsToThisThreadIsAnswered) {
+    HWND window =
+        ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    qm::SetAntialiasingProbeForTesting([window] {
+        ::SendMessageW(window, WM_NULL, 0, 0);
+        return std::vector<int>{2};
+    });
+    {
+        qm::DisplayProbes probes;
+        probes.StartLevels();
+        const bool answered = probes.WaitForAll(10000);
+        EXPECT_TRUE(answered) << "the wait did not deliver the probe's message";
+        if (!answered) PumpMessages(100); // so that the stuck probe ends, and this test with it
+    }
+    qm::SetAntialiasingProbeForTesting({});
+    ::DestroyWindow(window);
+}
+
 // The configure mode with a Direct3D 9 that never answers (as a stuck WMI service never does: it has no
 // time limit), closed as soon as the dialog shows. The limit of this wait: a process still here after
 // 30 s ends with 99; one whose configure mode returns while the probe runs, with 98.

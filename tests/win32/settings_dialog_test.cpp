@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -204,12 +205,24 @@ TEST_F(SettingsDialogTest, ProbesThatFailOrThrowGiveNoMonitorsNoCountsAndNoVideo
         std::function<std::vector<int>()> levels;
         std::function<qm::HardwareFacts()> facts;
     };
+    // Two adapters, of which the second fails the enumeration: no partial list is left.
+    static FakeDirect3D9 halfway;
+    halfway.adapters = {MakeFakeAdapter({{1024, 768}}), MakeFakeAdapter({{1024, 768}})};
+    halfway.adapters[1].monitorThrows = true;
     const Probes cases[] = {
         {"failing", [] { return static_cast<IDirect3D9*>(nullptr); }, [] { return std::vector<int>{}; },
          [] { return qm::HardwareFacts{}; }},
         {"throwing", []() -> IDirect3D9* { throw std::runtime_error("Direct3D 9"); },
          []() -> std::vector<int> { throw std::runtime_error("Direct3D 11"); },
          []() -> qm::HardwareFacts { throw std::runtime_error("video memory"); }},
+        {"throwing what is no std::exception, or out of memory", []() -> IDirect3D9* { throw 9; },
+         []() -> std::vector<int> { throw std::bad_alloc(); }, []() -> qm::HardwareFacts { throw 0; }},
+        {"failing after the first adapter",
+         [] {
+             halfway.AddRef();
+             return static_cast<IDirect3D9*>(&halfway);
+         },
+         [] { return std::vector<int>{}; }, [] { return qm::HardwareFacts{}; }},
     };
     for (const Probes& probes : cases) {
         SCOPED_TRACE(probes.what);

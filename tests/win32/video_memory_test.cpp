@@ -1,5 +1,7 @@
 // Video memory detection under Wine: what each road answers, checked against a second, independent
 // reading of the same source.
+#include "dialogs/display_probes.h"
+#include "dialogs/hardware_facts.h"
 #include "display/video_memory.h"
 #include "settings/product.h"
 #include "test_support.h"
@@ -198,4 +200,26 @@ TEST(VideoMemory, BadArgumentsAndUnknownMonitorsFail) {
     uint32_t ram = 7;
     EXPECT_EQ(qm::QueryAdapterRamByDeviceId(reinterpret_cast<HMONITOR>(0x12345678), &ram), E_FAIL);
     EXPECT_EQ(ram, 0u);
+}
+
+// The dialog gathers the facts on a thread of its own: there, in an apartment of its own as WMI needs,
+// they must come out as here.
+TEST(VideoMemory, TheFactsAreTheSameOnTheProbesThread) {
+    const uint32_t here = qm::GatherHardwareFacts().videoMiB;
+    qm::DisplayProbes probes;
+    probes.StartFacts();
+    ASSERT_TRUE(probes.WaitForAll(60000));
+    EXPECT_EQ(probes.Facts().videoMiB, here);
+
+    APTTYPE apartment = APTTYPE_CURRENT;
+    qm::SetHardwareFactsForTesting([&apartment] {
+        APTTYPEQUALIFIER qualifier{};
+        if (FAILED(::CoGetApartmentType(&apartment, &qualifier))) apartment = APTTYPE_CURRENT;
+        return qm::HardwareFacts{};
+    });
+    qm::DisplayProbes seen;
+    seen.StartFacts();
+    ASSERT_TRUE(seen.WaitForAll(60000));
+    qm::SetHardwareFactsForTesting({});
+    EXPECT_TRUE(apartment == APTTYPE_STA || apartment == APTTYPE_MAINSTA) << apartment;
 }
