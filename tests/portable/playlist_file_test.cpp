@@ -162,6 +162,11 @@ TEST(PlaylistFileDecoder, DecodesByTheMarkValidUtf8OrTheAnsiCodePage) {
          L"Don\u2019t Stop.mp3\nplain.mp3\n"},
         {"one ill-formed byte, even in a comment, makes all ANSI", "M\xC3\xBCsic.mp3\n#\xFC\n", 1252, M3u,
          L"M\u00C3\u00BCsic.mp3\n"},
+        // Forms a lenient decoder would take: an overlong '/', a surrogate, a code beyond U+10FFFF.
+        {"overlong: Windows-1252", "\xE0\x80\xAF.mp3", 1252, M3u, L"\u00E0\u20AC\u00AF.mp3\n"},
+        {"surrogate: Windows-1252", "\xED\xA0\x80.mp3", 1252, M3u, L"\u00ED\u00A0\u20AC.mp3\n"},
+        {"beyond U+10FFFF: Windows-1252", "\xF4\x90\x80\x80.mp3", 1252, M3u,
+         L"\u00F4\u0090\u20AC\u20AC.mp3\n"},
         {"Windows-1251", "\xCB\xE5\xF2\xEE \xB8.mp3", 1251, M3u, L"\u041B\u0435\u0442\u043E \u0451.mp3\n"},
         {"the same bytes in Windows-1252", "\xCB\xE5\xF2\xEE \xB8.mp3", 1252, M3u,
          L"\u00CB\u00E5\u00F2\u00EE \u00B8.mp3\n"},
