@@ -172,6 +172,9 @@ TEST(PlaylistFileDecoder, DecodesByTheMarkValidUtf8OrTheAnsiCodePage) {
          L"\u00CB\u00E5\u00F2\u00EE \u00B8.mp3\n"},
         {".m3u8: UTF-8 whatever the bytes", mark + el + ".mp3\n\xCB.mp3", 1251, M3u8,
          L"\u041B.mp3\n\uFFFD.mp3\n"},
+        // One U+FFFD for each longest start of a sequence that breaks off, not one for each of its bytes.
+        {".m3u8: one U+FFFD per broken sequence", "\xE2\x82x.mp3\n\xF0\x9F\x8E", 1252, M3u8,
+         L"\uFFFDx.mp3\n\uFFFD\n"},
         {"pure ASCII as it always was",
          "#EXTM3U\r\nMusic\\a.mp3\r\n\r\nb\rc\x1A"
          "d",
