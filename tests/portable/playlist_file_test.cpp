@@ -329,4 +329,20 @@ TEST(AddPlaylistPath, M3uInAnyLetterCaseAndM3u8AreExpanded) {
     EXPECT_THAT(AddPlaylistPath(L"D:\\missing.m3u", files.Test(), reader, ansi), IsEmpty());
     FakeFiles empty;
     EXPECT_THAT(AddPlaylistPath(L"D:\\Lists\\mix.m3u8", empty.Test(), reader, ansi), IsEmpty());
+
+    // A double-byte code page: a lead byte takes the next byte with it. One ending a line must not take
+    // the line feed, or the next line is lost.
+    const CodePageDecoder doubleByte = [](std::string_view text) {
+        std::wstring decoded;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            const bool lead = byte >= 0x80 && i + 1 < text.size();
+            decoded += static_cast<wchar_t>(lead ? 0x4E00 + static_cast<unsigned char>(text[++i]) : byte);
+        }
+        return decoded;
+    };
+    bytes = "\x81\x41.mp3\n\x81\nb.mp3\n";
+    FakeFiles wide{{L"D:\\Lists\\\u4E41.mp3", L"D:\\Lists\\b.mp3"}};
+    EXPECT_THAT(AddPlaylistPath(L"D:\\Lists\\mix.m3u", wide.Test(), reader, doubleByte),
+                ElementsAre(L"D:\\Lists\\\u4E41.mp3", L"D:\\Lists\\b.mp3"));
 }
