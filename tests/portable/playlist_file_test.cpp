@@ -98,6 +98,11 @@ TEST(ParsePlaylistText, LineLimitIs2022Characters) {
     // The limit is on the line, not on the base directory joined to it.
     FakeFiles joined{{L"D:\\" + longest}};
     EXPECT_THAT(Parse(joined, L"D:\\", longest), ElementsAre(L"D:\\" + longest));
+    // Characters beyond the BMP count once each, though Windows holds each in two UTF-16 units.
+    const std::wstring notes = Repeat(std::wstring(L"\U0001F3B5"), kMaxPlaylistLine);
+    FakeFiles wide{{L"C:\\a.mp3", notes, notes + L"\U0001F3B5"}};
+    EXPECT_THAT(Parse(wide, L"", notes + L"\nC:\\a.mp3"), ElementsAre(notes, L"C:\\a.mp3"));
+    EXPECT_THAT(Parse(wide, L"", notes + L"\U0001F3B5\nC:\\a.mp3"), IsEmpty());
 }
 
 TEST(PlaylistText, EachEntryFollowedByLineFeedAndReadsBack) {
