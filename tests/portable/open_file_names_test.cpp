@@ -63,6 +63,27 @@ TEST(ChosenFilePaths, NeverReadsPastTheBuffer) {
     EXPECT_THAT(ChosenFilePaths(N + N, 1), IsEmpty());
 }
 
+// The dialog reports the size it needs cut to 16 bits; the buffer asked for next is exactly that size,
+// so a selection needing precisely it fits.
+TEST(OpenFileRetryBufferChars, ExactlyTheSizeNeededUpToTheLargestBuffer) {
+    constexpr std::size_t kMax = kMaxOpenFileBufferChars;
+    const struct {
+        std::size_t needed, current, retry;
+    } cases[] = {
+        {65536, 65535, 65536},     // one above the first buffer: reported as 0
+        {100000, 65535, 100000},   // reported as 34464
+        {131071, 65535, 131071},   // reported as 65535, the current size itself
+        {131072, 131071, 131072},  // reported as 0 again, above a grown buffer
+        {5000, 1000, 5000},        // a report above the current size is the need itself
+        {kMax, kMax - 1, kMax},    // the largest buffer
+        {kMax + 1, kMax - 1, 0},   // beyond it
+        {kMax + 0x10000, kMax, 0}, // beyond it, from the largest
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OpenFileRetryBufferChars(static_cast<std::uint16_t>(c.needed), c.current), c.retry)
+            << c.needed;
+}
+
 TEST(PlaylistOpenFileFilter, PairsEndedByNulAndADoubledNul) {
     const std::wstring filter = PlaylistOpenFileFilter([](const std::wstring& text) { return text; });
     ASSERT_GE(filter.size(), 2u);

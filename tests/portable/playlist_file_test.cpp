@@ -98,6 +98,11 @@ TEST(ParsePlaylistText, LineLimitIs2022Characters) {
     // The limit is on the line, not on the base directory joined to it.
     FakeFiles joined{{L"D:\\" + longest}};
     EXPECT_THAT(Parse(joined, L"D:\\", longest), ElementsAre(L"D:\\" + longest));
+    // Characters beyond the BMP count once each, though Windows holds each in two UTF-16 units.
+    const std::wstring notes = Repeat(std::wstring(L"\U0001F3B5"), kMaxPlaylistLine);
+    FakeFiles wide{{L"C:\\a.mp3", notes, notes + L"\U0001F3B5"}};
+    EXPECT_THAT(Parse(wide, L"", notes + L"\nC:\\a.mp3"), ElementsAre(notes, L"C:\\a.mp3"));
+    EXPECT_THAT(Parse(wide, L"", notes + L"\U0001F3B5\nC:\\a.mp3"), IsEmpty());
 }
 
 TEST(PlaylistText, EachEntryFollowedByLineFeedAndReadsBack) {
@@ -162,11 +167,19 @@ TEST(PlaylistFileDecoder, DecodesByTheMarkValidUtf8OrTheAnsiCodePage) {
          L"Don\u2019t Stop.mp3\nplain.mp3\n"},
         {"one ill-formed byte, even in a comment, makes all ANSI", "M\xC3\xBCsic.mp3\n#\xFC\n", 1252, M3u,
          L"M\u00C3\u00BCsic.mp3\n"},
+        // Forms a lenient decoder would take: an overlong '/', a surrogate, a code beyond U+10FFFF.
+        {"overlong: Windows-1252", "\xE0\x80\xAF.mp3", 1252, M3u, L"\u00E0\u20AC\u00AF.mp3\n"},
+        {"surrogate: Windows-1252", "\xED\xA0\x80.mp3", 1252, M3u, L"\u00ED\u00A0\u20AC.mp3\n"},
+        {"beyond U+10FFFF: Windows-1252", "\xF4\x90\x80\x80.mp3", 1252, M3u,
+         L"\u00F4\u0090\u20AC\u20AC.mp3\n"},
         {"Windows-1251", "\xCB\xE5\xF2\xEE \xB8.mp3", 1251, M3u, L"\u041B\u0435\u0442\u043E \u0451.mp3\n"},
         {"the same bytes in Windows-1252", "\xCB\xE5\xF2\xEE \xB8.mp3", 1252, M3u,
          L"\u00CB\u00E5\u00F2\u00EE \u00B8.mp3\n"},
         {".m3u8: UTF-8 whatever the bytes", mark + el + ".mp3\n\xCB.mp3", 1251, M3u8,
          L"\u041B.mp3\n\uFFFD.mp3\n"},
+        // One U+FFFD for each longest start of a sequence that breaks off, not one for each of its bytes.
+        {".m3u8: one U+FFFD per broken sequence", "\xE2\x82x.mp3\n\xF0\x9F\x8E", 1252, M3u8,
+         L"\uFFFDx.mp3\n\uFFFD\n"},
         {"pure ASCII as it always was",
          "#EXTM3U\r\nMusic\\a.mp3\r\n\r\nb\rc\x1A"
          "d",
@@ -321,4 +334,20 @@ TEST(AddPlaylistPath, M3uInAnyLetterCaseAndM3u8AreExpanded) {
     EXPECT_THAT(AddPlaylistPath(L"D:\\missing.m3u", files.Test(), reader, ansi), IsEmpty());
     FakeFiles empty;
     EXPECT_THAT(AddPlaylistPath(L"D:\\Lists\\mix.m3u8", empty.Test(), reader, ansi), IsEmpty());
+
+    // A double-byte code page: a lead byte takes the next byte with it. One ending a line must not take
+    // the line feed, or the next line is lost.
+    const CodePageDecoder doubleByte = [](std::string_view text) {
+        std::wstring decoded;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            const bool lead = byte >= 0x80 && i + 1 < text.size();
+            decoded += static_cast<wchar_t>(lead ? 0x4E00 + static_cast<unsigned char>(text[++i]) : byte);
+        }
+        return decoded;
+    };
+    bytes = "\x81\x41.mp3\n\x81\nb.mp3\n";
+    FakeFiles wide{{L"D:\\Lists\\\u4E41.mp3", L"D:\\Lists\\b.mp3"}};
+    EXPECT_THAT(AddPlaylistPath(L"D:\\Lists\\mix.m3u", wide.Test(), reader, doubleByte),
+                ElementsAre(L"D:\\Lists\\\u4E41.mp3", L"D:\\Lists\\b.mp3"));
 }

@@ -34,6 +34,7 @@ const std::wstring N(1, L'\0');
 // The open-file dialog's stand-in: answers with the prepared buffer and keeps what it was asked.
 struct OpenFileAnswer {
     BOOL result = TRUE;
+    bool neverFits = false; // "buffer too small", whatever the size offered
     std::wstring buffer;
     WORD fileOffset = 0;
     int calls = 0;
@@ -53,7 +54,7 @@ BOOL FakeOpenFileDialog(OPENFILENAMEW* request, DWORD* error) {
     g_answer.filter.assign(f, f ? length + 2 : 0);
     g_answer.fileBufferSeen.assign(request->lpstrFile, request->lpstrFile + request->nMaxFile);
     if (!g_answer.result) return FALSE;
-    if (g_answer.buffer.size() > request->nMaxFile) {
+    if (g_answer.buffer.size() > request->nMaxFile || g_answer.neverFits) {
         // As documented: the size needed, in the first two bytes of the buffer (so cut to 16 bits).
         request->lpstrFile[0] = static_cast<wchar_t>(g_answer.buffer.size() & 0xFFFF);
         *error = FNERR_BUFFERTOOSMALL;
@@ -254,6 +255,26 @@ TEST_F(PlaylistEditor, AddAsksTheOpenFileDialogAsTheSystemExpects) {
     EXPECT_EQ(g_answer.request.nMaxFile, needed);
     EXPECT_EQ(InStep().size(), 3001u);
     EXPECT_EQ(dialog_->PlaylistEntries().back(), music_ / many.back());
+
+    // 5,000 names need more than twice the first buffer: the size asked for still comes from the
+    // dialog's report, and every name arrives.
+    AnswerFiles(music_.path(), Entries(5000, L"a rather long name of another track.mp3"));
+    ASSERT_GT(g_answer.buffer.size(), 2 * 65535u);
+    Click(IDC_ADD_FILES);
+    EXPECT_EQ(g_answer.request.nMaxFile, g_answer.buffer.size());
+    EXPECT_EQ(InStep().size(), 8001u);
+
+    // Cancel shows the dialog once; a dialog that keeps answering "buffer too small" is shown eight
+    // times, then no more. Neither adds anything.
+    g_answer.calls = 0;
+    g_answer.result = FALSE;
+    Click(IDC_ADD_FILES);
+    EXPECT_EQ(g_answer.calls, 1);
+    g_answer.result = TRUE;
+    g_answer.neverFits = true;
+    Click(IDC_ADD_FILES);
+    EXPECT_EQ(g_answer.calls, 1 + 8);
+    EXPECT_EQ(InStep().size(), 8001u);
 }
 
 TEST_F(PlaylistEditor, RowsAndEntriesStayInStepThroughAddsAndRemoves) {

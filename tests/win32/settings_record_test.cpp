@@ -77,11 +77,24 @@ TEST_F(SettingsRecord, AbsentOrEmptyKeyGivesTheDefaultTableAndSavingWritesEveryR
     Node absent;
     qm::LoadSettings(absent, [] { return kFacts; });
     ExpectDefaultTable(absent);
-    const qm::HardwareDefaults rules = qm::HardwareDefaultRules(
-        kFacts.videoMiB, kFacts.cpuMHz, static_cast<uint32_t>(::GetSystemMetrics(SM_CYFULLSCREEN)));
-    EXPECT_EQ(absent.Get("HighQualityTextures").AsInteger(), rules.highQualityTextures);
-    EXPECT_EQ(absent.Get("HighQualityGraphics").AsInteger(), 1);
-    EXPECT_EQ(absent.Get("Antialiasing").AsInteger(), 1);
+    // Each row its own value, loaded over an absent key and applied as the Defaults button does. Over
+    // these facts any two rows differ somewhere, whatever the screen height makes of the textures.
+    const auto screenHeight = static_cast<uint32_t>(::GetSystemMetrics(SM_CYFULLSCREEN));
+    const struct {
+        qm::HardwareFacts facts;
+        int32_t graphics, antialiasing;
+    } facts[] = {{kFacts, 1, 1}, {{1024, 2500}, 1, 0}, {{1024, 1000}, 0, 0}};
+    for (const auto& f : facts) {
+        Node loaded, applied;
+        qm::LoadSettings(loaded, [&f] { return f.facts; });
+        qm::ApplyDefaults(applied, f.facts);
+        const auto rules = qm::HardwareDefaultRules(f.facts.videoMiB, f.facts.cpuMHz, screenHeight);
+        for (Node* node : {&loaded, &applied}) {
+            EXPECT_EQ(node->Get("HighQualityTextures").AsInteger(), rules.highQualityTextures);
+            EXPECT_EQ(node->Get("HighQualityGraphics").AsInteger(), f.graphics) << f.facts.cpuMHz;
+            EXPECT_EQ(node->Get("Antialiasing").AsInteger(), f.antialiasing) << f.facts.cpuMHz;
+        }
+    }
 
     EXPECT_TRUE(qm::SaveSettings(absent));
     EXPECT_EQ(StoredSetting(L"MusicVolumePercentage"), L"2: 15");
