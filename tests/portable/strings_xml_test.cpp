@@ -112,6 +112,8 @@ const wchar_t* const kLookedUpKeys[] = {
     L"Music volume: %.01i%%",
     L"Sound volume: %.01i%%",
     L"Multi-monitor",
+    L"Can't find the main file! Please reinstall screensaver.",
+    L"Can't start the screensaver! Please try to restart your computer.",
     L"Error!",
     (L"Error writing to the system registry. Please NOTE: You need to have sufficient administrative rights "
      L"to run this program successfully.")};
