@@ -65,7 +65,8 @@ target_include_directories(qm_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests/supp
 target_compile_definitions(qm_test_support PUBLIC
   QM_SCR_PATH=L"${QM_SCR_WINE_PATH}" QM_BUILD_DIR=L"${QM_BUILD_WINE_DIR}"
   QM_SOURCE_DIR=L"${QM_SOURCE_WINE_DIR}" QM_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(qm_test_support PUBLIC qm_core GTest::gtest GTest::gmock version)
+# qm_text_fit (tools/): the tests measure the dialogs' texts as the demo's report does.
+target_link_libraries(qm_test_support PUBLIC qm_core qm_text_fit GTest::gtest GTest::gmock version)
 
 function(qm_add_wine_tests kind)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${kind}/*_test.cpp)

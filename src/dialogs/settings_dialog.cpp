@@ -201,7 +201,6 @@ void CSettingsDlg::ShowMusicVolume(int percent) {
     ctl::SetText(musicLabel_, FormatTranslated(L"Music volume: %.01i%%", percent));
 }
 
-// Singular, unlike the table's "Sounds volume" entry, so it shows in English in every language.
 void CSettingsDlg::ShowSoundsVolume(int percent) {
     ctl::SetText(soundsLabel_, FormatTranslated(L"Sound volume: %.01i%%", percent));
 }

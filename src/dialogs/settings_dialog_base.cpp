@@ -50,10 +50,7 @@ LRESULT CSettingsDlgBase::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     liveMessage_ = RegisterWallpaperMessage();
     wallpaper_ = FindWallpaperWindow();
 
-    StringTable& table = MakeCurrentStringTable("", IDR_STRING_TABLE_XML);
-    table.SelectLanguage(LanguageFromRegistry());
-    table.SelectTextBlock(kSettingsDialogTextBlock);
-    table.TranslateWindow(hwnd_);
+    MakeDialogStringTable().TranslateWindow(hwnd_);
 
     monitorList_ = GetDlgItem(IDC_MONITOR_LIST);
     blankScreens_ = GetDlgItem(IDC_BLANK_SCREENS);

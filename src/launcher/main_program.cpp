@@ -1,6 +1,7 @@
 #include "launcher/main_program.h"
 
 #include "launcher/modes.h"
+#include "localisation/language.h"
 #include "localisation/string_table.h"
 #include "platform/file_system.h"
 #include "platform/unique_handle.h"
@@ -41,7 +42,9 @@ bool ProgramFilesFolder(wchar_t (&folder)[MAX_PATH]) {
     return ::SHGetSpecialFolderPathW(nullptr, folder, which, FALSE);
 }
 
+// The string table is made here, for the message only: a normal start does without it.
 void ShowError(const wchar_t* text) {
+    MakeDialogStringTable();
     ::MessageBoxW(nullptr, Translate(text).c_str(), Translate(L"Error!").c_str(), MB_ICONERROR);
 }
 

@@ -1,5 +1,7 @@
 #include "localisation/language.h"
 
+#include "localisation/string_table.h"
+#include "resource.h"
 #include "settings/product.h"
 #include "settings/registry.h"
 
@@ -13,6 +15,13 @@ std::wstring LanguageFromRegistry() {
     if (text == L"3: fr") return L"fr";
     if (text == L"3: ru") return L"ru";
     return L"en";
+}
+
+StringTable& MakeDialogStringTable() {
+    StringTable& table = MakeCurrentStringTable("", IDR_STRING_TABLE_XML);
+    table.SelectLanguage(LanguageFromRegistry());
+    table.SelectTextBlock(kSettingsDialogTextBlock);
+    return table;
 }
 
 } // namespace qm

@@ -1,7 +1,10 @@
 // The install-directory lookup and the autostart command, against the real registry views of the test
 // prefix (the lookup reads the 64-bit view only); the stand-in main program that other tests rely on.
 #include "launcher/main_program.h"
+#include "launcher/modes.h"
+#include "localisation/string_table.h"
 
+#include "settings_dialog_support.h"
 #include "standin_support.h"
 #include "test_support.h"
 
@@ -48,6 +51,50 @@ TEST_F(InstallDirectory, NothingRecordedWhereTheLookupReadsGivesNoCommand) {
 
     install_.ClearAll();
     EXPECT_EQ(qm::BuildAutostartCommand(), L"");
+}
+
+// The run mode's messages, "caption|text", one row per language (English: tests/e2e/run_test.cpp). The
+// string table is made for a message only: a main program that starts leaves none behind.
+TEST(RunModeMessages, ShowInTheStoredLanguage) {
+    struct Row {
+        const wchar_t *stored, *notFound, *cannotStart;
+    };
+    const Row rows[] = {
+        {L"3: ru", L"Ошибка!|Основной файл не найден. Пожалуйста, переустановите скринсейвер.",
+         L"Ошибка!|Не удалось запустить скринсейвер. Пожалуйста, попробуйте перезагрузить компьютер."},
+        {L"3: de",
+         L"Fehler!|Die Hauptdatei wurde nicht gefunden. Bitte installieren Sie den Bildschirmschoner neu.",
+         L"Fehler!|Der Bildschirmschoner konnte nicht gestartet werden. Bitte versuchen Sie, Ihren Computer "
+         L"neu zu starten."},
+        {L"3: fr",
+         L"Erreur!|Le fichier principal est introuvable. Veuillez réinstaller l’économiseur d’écran.",
+         L"Erreur!|Impossible de démarrer l’économiseur d’écran. Veuillez essayer de redémarrer votre "
+         L"ordinateur."},
+    };
+    ScratchRegistry registry;
+    TempFolder empty, installed;
+    ASSERT_FALSE(CopyStandInTo(installed.path()).empty());
+    ScopedEnvironment brief(L"QM_STANDIN_SECONDS", L"0.1");
+    // The run mode from folder with the recorded AppPath: what its message box said, or nothing.
+    auto run = [](const std::wstring& appPath, const std::wstring& folder) {
+        StoreSetting(L"AppPath", appPath);
+        ::SetCurrentDirectoryW(folder.c_str());
+        qm::ResetCurrentStringTable();
+        BoxText().clear();
+        ModalAnswer answer(nullptr, &ReadAndCloseBox);
+        qm::LaunchMainProgram();
+        return BoxText();
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "Language " << row.stored);
+        StoreSetting(L"Language", row.stored);
+        EXPECT_EQ(run(L"", empty.path()), row.notFound);
+        // Found in the current folder, but the recorded working directory is gone.
+        EXPECT_EQ(run(empty / L"gone", installed.path()), row.cannotStart);
+        EXPECT_EQ(run(installed.path(), empty.path()), L"");
+        EXPECT_EQ(qm::CurrentStringTable(), nullptr);
+    }
+    ::SetCurrentDirectoryW(BuildDir().c_str()); // out of the folders, so that they can go
 }
 
 TEST(StandIn, WallpaperWindowRecordsEachLiveMessage) {

@@ -10,6 +10,7 @@
 #include "dialog_template.h"
 #include "settings_dialog_support.h"
 #include "test_support.h"
+#include "text_fit.h"
 #include "tree_support.h"
 
 #include <gmock/gmock.h>
@@ -514,6 +515,7 @@ TEST_F(PlaylistEditor, TextsInTheFourLanguages) {
         EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_ADD_FILES)), expected.add);
         EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_REMOVE_FILES)), expected.remove);
         EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_SHUFFLE)), expected.shuffle);
+        EXPECT_EQ(text_fit::ClippedTextsReport(window), L"");
         AnswerOneFile(Music(0));
         Click(IDC_ADD_FILES);
         const std::wstring filter = g_answer.filter;

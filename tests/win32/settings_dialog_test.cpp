@@ -7,11 +7,13 @@
 #include "dialog_template.h"
 #include "dialogs/hardware_facts.h"
 #include "settings_dialog_fixture.h"
+#include "text_fit.h"
 
 #include <commctrl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <new>
 #include <memory>
@@ -321,37 +323,57 @@ TEST_F(SettingsDialogTest, BlankScreensBoxWritesTheTreeAtOnce) {
     EXPECT_FALSE(StoredSetting(L"ShowBlackScreens"));
 }
 
-TEST_F(SettingsDialogTest, TitleAndTextsFollowTheStoredLanguage) {
+// Every text the dialog shows: its title, its controls' texts and the entries of its lists.
+std::vector<std::wstring> ShownTexts(HWND dialog) {
+    std::vector<std::wstring> texts{TextOf(dialog)};
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const std::vector<std::wstring> own =
+            ClassNameOf(child) == L"ComboBox" ? ComboTexts(child) : std::vector<std::wstring>{TextOf(child)};
+        texts.insert(texts.end(), own.begin(), own.end());
+    }
+    return texts;
+}
+
+TEST_F(SettingsDialogTest, EveryTextFollowsTheStoredLanguageAndFitsItsBox) {
     struct Case {
-        const wchar_t* stored;
-        const wchar_t* title;
-        const wchar_t* enableMusic;
-        const wchar_t* musicLabel;
-        const wchar_t* language;
+        const wchar_t *stored, *language, *title, *enableMusic, *musicLabel, *soundLabel;
+        const wchar_t* sameWord; // besides "OK", a word that reads as in English
     };
     const Case cases[] = {
-        {L"3: en", L"Quillmere - Taveny 3D Screensaver 1.0 Configuration", L"Enable music",
-         L"Music volume: 15%", L"en"},
-        {L"3: de", L"Quillmere - Taveny 3D Screensaver 1.0 Konfiguration", L"Musik aktivieren",
-         L"Musik-Lautstärke: 15%", L"de"},
-        {L"3: fr", L"Configuration de Quillmere - Taveny 3D Screensaver 1.0", L"Valider la musique",
-         L"Volume de la musique: 15%", L"fr"},
-        {L"3: ru", L"Настройки Quillmere - Taveny 3D Screensaver 1.0", L"Включить музыку",
-         L"Уровень музыки: 15%", L"ru"},
-        {L"3: xx", L"Quillmere - Taveny 3D Screensaver 1.0 Configuration", L"Enable music",
-         L"Music volume: 15%", L"en"},
+        {L"3: en", L"en", L"Quillmere - Taveny 3D Screensaver 1.0 Configuration", L"Enable music",
+         L"Music volume: 100%", L"Sound volume: 100%", L""},
+        {L"3: de", L"de", L"Quillmere - Taveny 3D Screensaver 1.0 Konfiguration", L"Musik aktivieren",
+         L"Musik-Lautstärke: 100%", L"Lautstärke: 100%", L"Antialiasing"},
+        {L"3: fr", L"fr", L"Configuration de Quillmere - Taveny 3D Screensaver 1.0", L"Valider la musique",
+         L"Volume de la musique: 100%", L"Volume du son: 100%", L"Options"},
+        {L"3: ru", L"ru", L"Настройки Quillmere - Taveny 3D Screensaver 1.0", L"Включить музыку",
+         L"Уровень музыки: 100%", L"Уровень звуков: 100%", L""},
+        {L"3: xx", L"en", L"Quillmere - Taveny 3D Screensaver 1.0 Configuration", L"Enable music",
+         L"Music volume: 100%", L"Sound volume: 100%", L""},
     };
+    std::vector<std::wstring> english;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "Language " << c.language);
         StoreSetting(L"Language", c.stored);
-        HWND dialog = Open();
+        StoreIntegerSetting(L"MusicVolumePercentage", 100); // the widest label
+        HWND dialog = Open(Monitors::OneGroupOfTwo);
         EXPECT_EQ(TextOf(dialog), c.title);
         EXPECT_EQ(Text(IDC_ENABLE_MUSIC), c.enableMusic);
         EXPECT_EQ(Text(IDC_MUSIC_VOLUME_LABEL), c.musicLabel);
-        // The sounds label's format has no entry in the table: English everywhere.
-        EXPECT_EQ(Text(IDC_SOUNDS_VOLUME_LABEL), L"Sound volume: 100%");
+        EXPECT_EQ(Text(IDC_SOUNDS_VOLUME_LABEL), c.soundLabel);
         ASSERT_NE(qm::CurrentStringTable(), nullptr);
         EXPECT_EQ(qm::CurrentStringTable()->CurrentLanguageTag(), c.language);
+        EXPECT_EQ(text_fit::ClippedTextsReport(dialog), L"");
+
+        // No English left, but for those words, the monitors' names (the system's) and the sample counts.
+        std::vector<std::wstring> same = {L"", L"OK", c.sameWord, L"2x", L"4x", L"8x"};
+        for (uint32_t i = 0; i < dialog_->displays().monitorCount; ++i)
+            same.push_back(dialog_->displays().monitors[i].monitorName);
+        const std::vector<std::wstring> shown = ShownTexts(dialog);
+        if (english.empty()) english = shown;
+        ASSERT_EQ(shown.size(), english.size());
+        for (size_t i = 0; i < shown.size() && c.language != std::wstring(L"en"); ++i)
+            EXPECT_TRUE(shown[i] != english[i] || std::count(same.begin(), same.end(), shown[i])) << shown[i];
         TearDown();
     }
 }
