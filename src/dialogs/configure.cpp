@@ -15,7 +15,6 @@ constexpr DWORD kProbeGraceMs = 500;
 void RunConfigure(HWND owner) {
     // One dialog per process, made on first use; it keeps the settings and display data to the end.
     static CSettingsDlg dialog;
-    dialog.StartProbes(); // before the template is made: the probes overlap the dialog's creation
     dialog.DoModal(owner, 0);
     if (dialog.WaitForProbes(kProbeGraceMs)) return;
     // A probe that never returns must not keep the process alive: a stuck WMI service is the real case,

@@ -27,11 +27,15 @@ void CSettingsDlg::ApplyDefaults() {
 
 void CSettingsDlg::StartProbes() {
     if (probes_.Started(DisplayProbes::kDisplays)) return;
+    StartDisplayProbes();
+    if (SettingsNeedHardwareFacts()) probes_.StartFacts();
+}
+
+void CSettingsDlg::StartDisplayProbes() {
     probes_.StartDisplays([this](const D3DCAPS9& caps, DWORD behavior, D3DFORMAT format) {
         return ConfirmDevice(caps, behavior, format);
     });
     probes_.StartLevels();
-    if (SettingsNeedHardwareFacts()) probes_.StartFacts();
 }
 
 LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
@@ -53,10 +57,9 @@ LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&
     editPlaylist_ = GetDlgItem(IDC_EDIT_PLAYLIST);
     runAtStartup_ = GetDlgItem(IDC_RUN_AT_STARTUP);
 
-    // Nothing waits for a probe here. Answers already in are laid over the loaded settings before the
-    // first look; the others fill their controls when they come.
-    StartProbes();
-    if (LoadSettingsWithoutFacts(settings_)) probes_.StartFacts();
+    // Nothing waits for a probe here. Answers already in (of probes started before the dialog) are laid
+    // over the loaded settings before the first look; the others fill their controls when they come.
+    const bool needFacts = LoadSettingsWithoutFacts(settings_);
     for (auto probe : {DisplayProbes::kDisplays, DisplayProbes::kLevels, DisplayProbes::kFacts})
         TakeAnswer(probe);
     LoadControls();
@@ -69,6 +72,10 @@ LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&
                                         ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
     probes_.AnnounceTo(hwnd_, kProbeAnswerMessage);
+    // Only now: started earlier, the probes' loading of Direct3D and their work on the other core slow the
+    // making of the dialog down more than they gain, and the answers come no sooner.
+    StartDisplayProbes();
+    if (needFacts) probes_.StartFacts();
     return TRUE;
 }
 

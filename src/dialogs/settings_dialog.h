@@ -34,8 +34,8 @@ class CSettingsDlg : public CSettingsDlgBase {
     // not in yet stays empty (or unchecked) and disabled until it comes.
     void LoadControls();
     // Starts the display probes and, when the settings key leaves a hardware default showing, the
-    // hardware facts, so that they overlap the dialog's creation. Initialisation starts them itself
-    // when this was not called.
+    // hardware facts, before the dialog is made. Initialisation starts them itself, once it has shown the
+    // dialog, when this was not called.
     void StartProbes();
     // Waits up to timeoutMs for the probes still running; true when none is.
     bool WaitForProbes(DWORD timeoutMs) { return probes_.WaitForAll(timeoutMs); }
@@ -66,6 +66,8 @@ class CSettingsDlg : public CSettingsDlgBase {
     static constexpr UINT kProbeAnswerMessage = WM_APP + 1;
 
     bool ReadyToEnd(Ending ending) override;
+    // The Direct3D 9 enumeration and the multisample probe, unless started before.
+    void StartDisplayProbes();
     // Lays the probe's answer over the dialog's data, once; false when it is not in or was taken before.
     bool TakeAnswer(DisplayProbes::Probe probe);
     // Fills the controls that waited for the probe's answer.
