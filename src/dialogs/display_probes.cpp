@@ -100,9 +100,18 @@ void DisplayProbes::StartLevels() {
                       [this] { antialiasingLevels_.clear(); }, [this] { Announce(kLevels); });
 }
 
+// The facts wait for the Direct3D probes: under Wine the three contend rather than overlap, so the two lists
+// come sooner when the facts, which only the "Antialiasing" box and OK wait for, take their turn after.
 void DisplayProbes::StartFacts() {
-    factsTask_.Start([this] { hardwareFacts_ = GatherHardwareFacts(); },
-                     [this] { hardwareFacts_ = HardwareFacts{}; }, [this] { Announce(kFacts); });
+    // The tasks started by now; their events live as long as this object.
+    const HANDLE before[] = {displaysTask_.doneEvent(), levelsTask_.doneEvent()};
+    factsTask_.Start(
+        [this, before] {
+            for (HANDLE done : before)
+                if (done) ::WaitForSingleObject(done, INFINITE);
+            hardwareFacts_ = GatherHardwareFacts();
+        },
+        [this] { hardwareFacts_ = HardwareFacts{}; }, [this] { Announce(kFacts); });
 }
 
 bool DisplayProbes::WaitForAll(DWORD timeoutMs) {

@@ -37,6 +37,8 @@ class BackgroundTask {
     // other threads send to this one are delivered, so that a probe sending to a window of ours cannot
     // wait for us while we wait for it. True when the work is over.
     bool Wait(DWORD timeoutMs);
+    // Set when the work is over; null when it never started. For another task's thread to wait on.
+    HANDLE doneEvent() const { return doneEvent_.get(); }
 
   private:
     bool started_ = false;

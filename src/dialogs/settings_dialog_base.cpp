@@ -20,7 +20,7 @@ constexpr int kMultiMonitorTag = 1000;
 // gone from the screen, and only the antialiasing value it sends to the wallpaper waits.
 constexpr UINT_PTR kEndingTimer = 1;
 constexpr UINT kOkWaitMs = 30000;
-constexpr UINT kCancelWaitMs = 1000;
+constexpr UINT kCancelWaitMs = 1500;
 
 std::function<void(const std::wstring&)>& OpenWebPageSeam() {
     static std::function<void(const std::wstring&)> open;

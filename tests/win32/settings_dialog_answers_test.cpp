@@ -1,6 +1,7 @@
-// The settings dialog shows before the probes answer. Whatever the order of the answers and of the user's
-// OK, Cancel and Restore Defaults, the dialog ends as it does when every answer came first: the same
-// controls, the same stored values, the same last value of each live setting at the wallpaper.
+// The settings dialog shows before the probes answer. Whatever the order of the two lists' answers, and of
+// the user's OK, Cancel and Restore Defaults before or between them and the facts, the dialog ends as it does
+// when every answer came first: the same controls, the same stored values, the same last value of each live
+// setting at the wallpaper.
 #include "dialogs/hardware_facts.h"
 #include "launcher/modes.h"
 #include "settings/product.h"
@@ -31,9 +32,10 @@ class Gate {
         ::WaitForSingleObject(open_, INFINITE);
         ::SetEvent(passed_);
     }
-    // The probe's remaining work after the gate is a few calls to fakes.
+    // The probe's remaining work after the gate is a few calls to fakes. The facts wait for the other
+    // two probes before they reach their gate.
     void WaitPassed() const {
-        ::WaitForSingleObject(passed_, 10000);
+        ::WaitForSingleObject(passed_, 5000);
         ::Sleep(50);
     }
 
@@ -152,12 +154,14 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
         {L"Antialiasing", 4}, {L"HighQualityGraphics", 1}, {L"HighQualityTextures", 1}};
     const Case cases[] = {
         {"first opening, answers after the dialog shows", {}, {Show, Displays, Levels, Facts}},
-        {"first opening, answers after it shows, the other way round", {}, {Show, Facts, Levels, Displays}},
-        {"first opening, one answer before it shows", {}, {Levels, Show, Facts, Displays}},
+        {"first opening, answers after it shows, the lists the other way round",
+         {},
+         {Show, Levels, Displays, Facts}},
+        {"first opening, one answer before it shows", {}, {Levels, Show, Displays, Facts}},
         {"OK before the answers, then OK, Cancel and close again",
          {},
-         {Show, Ok, Ok, Cancel, Close, Facts, Displays}},
-        {"Cancel before the answers", {}, {Show, Cancel, Ok, Displays, Facts, Levels}},
+         {Show, Ok, Ok, Cancel, Close, Displays, Levels, Facts}},
+        {"Cancel before the answers", {}, {Show, Cancel, Ok, Displays, Levels, Facts}},
         {"Restore Defaults before the answers, saved settings",
          saved,
          {Show, Restore, Levels, Displays, Facts, Ok}},
