@@ -16,32 +16,21 @@ using namespace qmtest;
 
 namespace {
 
-// Holds a probe back until opened; `passed` is set once the probe has gone through.
-class Gate {
-  public:
-    Gate()
-        : open_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-          passed_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-    ~Gate() {
-        Open();
-        ::CloseHandle(open_);
-        ::CloseHandle(passed_);
-    }
-    void Open() const { ::SetEvent(open_); }
+// Holds a probe back until released; Open also waits until the probe has gone through (the facts wait
+// for the other two probes before they reach their gate), and a little for the rest of its work.
+struct Gate {
+    qm::UniqueKernelHandle open{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    qm::UniqueKernelHandle passed{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     void Pass() const {
-        ::WaitForSingleObject(open_, INFINITE);
-        ::SetEvent(passed_);
+        ::WaitForSingleObject(open.get(), INFINITE);
+        ::SetEvent(passed.get());
     }
-    // The probe's remaining work after the gate is a few calls to fakes. The facts wait for the other
-    // two probes before they reach their gate.
-    void WaitPassed() const {
-        ::WaitForSingleObject(passed_, 5000);
+    void Release() const { ::SetEvent(open.get()); }
+    void Open() const {
+        Release();
+        ::WaitForSingleObject(passed.get(), 5000);
         ::Sleep(50);
     }
-
-  private:
-    HANDLE open_;
-    HANDLE passed_;
 };
 
 enum class Step { Displays, Levels, Facts, Show, Ok, Cancel, Close, Restore };
@@ -61,14 +50,11 @@ struct Outcome {
 };
 
 void PrintTo(const Outcome& o, std::ostream* os) {
-    for (const auto& c : o.controls)
-        *os << std::string(c.begin(), c.end()) << "; ";
-    *os << "| stored:";
-    for (const auto& s : o.stored)
-        *os << " " << std::string(s.begin(), s.end());
-    *os << " | live:";
+    for (const auto* texts : {&o.controls, &o.stored})
+        for (const std::wstring& text : *texts)
+            *os << std::string(text.begin(), text.end()) << "; ";
     for (const auto& [code, value] : o.live)
-        *os << " " << code << "=" << value;
+        *os << code << "=" << value << " ";
 }
 
 class DialogAnswers : public SettingsDialogTest {
@@ -88,55 +74,45 @@ class DialogAnswers : public SettingsDialogTest {
         });
         qm::SetAntialiasingProbeForTesting([&levels, &c] {
             levels.Pass();
-            if (c.levelsThrow) throw 42;
-            return std::vector<int>{2, 4, 8, 16};
+            return c.levelsThrow ? throw 42 : std::vector<int>{2, 4, 8, 16};
         });
-        qm::SetHardwareFactsForTesting([&facts] {
-            facts.Pass();
-            return qm::HardwareFacts{4096, 4000};
-        });
+        qm::SetHardwareFactsForTesting([&facts] { return facts.Pass(), qm::HardwareFacts{4096, 4000}; });
         LiveMessageCatcher wallpaper;
         dialog_ = std::make_unique<qm::CSettingsDlg>();
         dialog_->StartProbes(); // as the configure mode does, before the dialog is made
         if (answersFirst) {
             for (const Gate* gate : {&displays, &levels, &facts})
-                gate->Open();
+                gate->Release();
             EXPECT_TRUE(dialog_->WaitForProbes(10000));
         }
         for (Step step : c.steps) {
-            const Gate* gate = step == Step::Displays ? &displays
-                               : step == Step::Levels ? &levels
-                               : step == Step::Facts  ? &facts
-                                                      : nullptr;
-            if (gate) {
-                if (answersFirst) continue;
-                gate->Open();
-                gate->WaitPassed();
+            const int id = step == Step::Ok ? IDOK : step == Step::Cancel ? IDCANCEL : IDC_RESTORE_DEFAULTS;
+            if (step <= Step::Facts) {
+                if (!answersFirst)
+                    (step == Step::Displays ? displays : step == Step::Levels ? levels : facts).Open();
             } else if (step == Step::Show) {
                 EXPECT_NE(dialog_->Create(nullptr), nullptr);
-            } else if (step == Step::Close) {
-                ::PostMessageW(dialog_->handle(), WM_CLOSE, 0, 0);
             } else {
-                const int id = step == Step::Ok       ? IDOK
-                               : step == Step::Cancel ? IDCANCEL
-                                                      : IDC_RESTORE_DEFAULTS;
-                ::PostMessageW(dialog_->handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+                const bool close = step == Step::Close;
+                ::PostMessageW(dialog_->handle(), close ? WM_CLOSE : WM_COMMAND,
+                               close ? 0 : MAKEWPARAM(id, BN_CLICKED), 0);
             }
             PumpMessages(20);
         }
         for (const Gate* gate : {&displays, &levels, &facts})
-            gate->Open();
+            gate->Release();
         EXPECT_TRUE(PollUntil(
             [&] { return !::IsWindowVisible(dialog_->handle()) || dialog_->AnswersComplete(); }, 20000, 1));
         Outcome outcome;
         if (::IsWindowVisible(dialog_->handle())) {
-            for (int id : {IDC_MONITOR_LIST, IDC_ANTIALIASING_LIST})
-                outcome.controls.push_back(ComboSelectedText(Item(id)) + L" of " +
-                                           std::to_wstring(ComboTexts(Item(id)).size()));
             for (int id : {IDC_MONITOR_LIST, IDC_BLANK_SCREENS, IDC_ANTIALIASING, IDC_ANTIALIASING_LIST,
-                           IDC_ANTIALIASING_LABEL})
-                outcome.controls.push_back(std::to_wstring(id) + (Enabled(id) ? L" on" : L" off") +
-                                           (Checked(id) ? L" checked" : L""));
+                           IDC_ANTIALIASING_LABEL}) {
+                std::wstring shown = std::to_wstring(id) + (Enabled(id) ? L" on" : L" off");
+                if (id == IDC_MONITOR_LIST || id == IDC_ANTIALIASING_LIST)
+                    shown += L" " + ComboSelectedText(Item(id)) + L" of " +
+                             std::to_wstring(ComboTexts(Item(id)).size());
+                outcome.controls.push_back(shown + (Checked(id) ? L" checked" : L""));
+            }
             Click(dialog_->handle(), IDOK);
         }
         EXPECT_TRUE(PollUntil([&] { return !::IsWindowVisible(dialog_->handle()); }, 20000, 1));
