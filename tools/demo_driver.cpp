@@ -155,6 +155,18 @@ bool MeasureClippedTexts(HWND dialog, std::string& report) {
     return true;
 }
 
+// The settings dialog shows before its probes answer: waits until the monitor list, the antialiasing list
+// and the "Antialiasing" box are filled in, as a user sees the dialog a moment later.
+void WaitUntilComplete(HWND dialog) {
+    qmtest::PollUntil(
+        [dialog] {
+            return SendTo(::GetDlgItem(dialog, IDC_MONITOR_LIST), CB_GETCOUNT) > 0 &&
+                   SendTo(::GetDlgItem(dialog, IDC_ANTIALIASING_LIST), CB_GETCOUNT) > 0 &&
+                   ::IsWindowEnabled(::GetDlgItem(dialog, IDC_ANTIALIASING));
+        },
+        kWindowWaitMs, kPollMs);
+}
+
 bool IsPlaylistEditor(HWND window) {
     return ::GetDlgItem(window, IDC_PLAYLIST_VIEW) != nullptr;
 }
@@ -191,7 +203,7 @@ int CloseAndWait(ChildProcess& child, HWND dialog) {
         if (window != dialog && IsPlaylistEditor(window)) Click(window, IDCANCEL);
     qmtest::PollUntil([&] { return !child.Running() || !editorOpen(); }, 30000, 100);
     if (dialog) Click(dialog, IDCANCEL);
-    // The dialog waits for its display probes before it ends, which can take a while under emulation.
+    // Under emulation the process can take a few seconds to end.
     if (!child.WaitExit(10000)) qmtest::RunToEndClosingWindows(child, 55000);
     if (child.Running()) {
         child.Kill();
@@ -238,6 +250,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"no window of: %ls\n", line.c_str());
         failure = kNoWindow;
     } else if (settings) {
+        WaitUntilComplete(dialog);
         std::string report;
         if (MeasureClippedTexts(dialog, report))
             qmtest::WriteBinaryFile(argv[4], report);
