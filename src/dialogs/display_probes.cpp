@@ -21,6 +21,13 @@ void RunWithCom(const std::function<void()>& work, const std::function<void()>& 
     }
 }
 
+// What is left of timeoutMs since start (GetTickCount), INFINITE for INFINITE.
+DWORD TimeLeft(DWORD start, DWORD timeoutMs) {
+    if (timeoutMs == INFINITE) return INFINITE;
+    const DWORD spent = ::GetTickCount() - start;
+    return spent < timeoutMs ? timeoutMs - spent : 0;
+}
+
 } // namespace
 
 void BackgroundTask::Start(std::function<void()> work, std::function<void()> onFailure,
@@ -47,13 +54,9 @@ bool BackgroundTask::Wait(DWORD timeoutMs) {
     HANDLE done = doneEvent_.get();
     const DWORD start = ::GetTickCount();
     for (;;) {
-        DWORD left = INFINITE;
-        if (timeoutMs != INFINITE) {
-            const DWORD spent = ::GetTickCount() - start;
-            left = spent < timeoutMs ? timeoutMs - spent : 0;
-        }
         const DWORD woken =
-            done ? ::MsgWaitForMultipleObjects(1, &done, FALSE, left, QS_SENDMESSAGE) : WAIT_OBJECT_0;
+            done ? ::MsgWaitForMultipleObjects(1, &done, FALSE, TimeLeft(start, timeoutMs), QS_SENDMESSAGE)
+                 : WAIT_OBJECT_0;
         if (woken == WAIT_OBJECT_0) break;
         if (woken != WAIT_OBJECT_0 + 1) return false; // the time is up (or the wait failed)
         MSG message;
@@ -116,14 +119,8 @@ void DisplayProbes::StartFacts() {
 
 bool DisplayProbes::WaitForAll(DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
-    for (BackgroundTask* task : {&displaysTask_, &levelsTask_, &factsTask_}) {
-        DWORD left = INFINITE;
-        if (timeoutMs != INFINITE) {
-            const DWORD spent = ::GetTickCount() - start;
-            left = spent < timeoutMs ? timeoutMs - spent : 0;
-        }
-        if (!task->Wait(left)) return false;
-    }
+    for (BackgroundTask* task : {&displaysTask_, &levelsTask_, &factsTask_})
+        if (!task->Wait(TimeLeft(start, timeoutMs))) return false;
     return true;
 }
 

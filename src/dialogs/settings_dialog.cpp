@@ -119,9 +119,7 @@ void CSettingsDlg::ShowAnswer(DisplayProbes::Probe probe) {
     case DisplayProbes::kFacts:
         // Only a box that waited: the user may have set one that did not.
         if (!antialiasingPending_) break;
-        antialiasingPending_ = false;
-        ctl::SetCheck(antialiasing_, Setting("Antialiasing") != 0);
-        ctl::Enable(antialiasing_, true);
+        ShowAntialiasingBox();
         EnableAntialiasingControls();
         break;
     }
@@ -173,13 +171,17 @@ void CSettingsDlg::LoadControls() {
     EnableSoundControls();
 
     ctl::SetCheck(highQualityGraphics_, Setting("HighQualityGraphics") != 0);
-    antialiasingPending_ = settings_.Get("Antialiasing").kind() == ValueKind::Empty;
-    ctl::SetCheck(antialiasing_, Setting("Antialiasing") != 0);
-    ctl::Enable(antialiasing_, !antialiasingPending_);
+    ShowAntialiasingBox();
     FillAntialiasingList();
     EnableAntialiasingControls();
 
     FillMonitorList();
+}
+
+void CSettingsDlg::ShowAntialiasingBox() {
+    antialiasingPending_ = settings_.Get("Antialiasing").kind() == ValueKind::Empty;
+    ctl::SetCheck(antialiasing_, Setting("Antialiasing") != 0);
+    ctl::Enable(antialiasing_, !antialiasingPending_);
 }
 
 void CSettingsDlg::FillAntialiasingList() {

@@ -79,6 +79,8 @@ class CSettingsDlg : public CSettingsDlgBase {
     // What "Antialiasing" stands for: 0 when off, else the chosen sample count, or 1 (on, no chosen
     // count) when the list offers none.
     int32_t AntialiasingValue() const;
+    // "Antialiasing" from the tree; unchecked and disabled while its hardware default is not known.
+    void ShowAntialiasingBox();
     void FillAntialiasingList();
     // Enabled states that follow check boxes, the same at load and on a click.
     void EnableMusicControls();

@@ -104,13 +104,14 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
     void BeginEnding(Ending ending);
-    bool waitedLongEnough_ = false;
-    bool ended_ = false;
     LRESULT OnOk(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
     LRESULT OnVisit(WORD, WORD, HWND, BOOL&);
     LRESULT OnMonitorSelected(WORD, WORD, HWND, BOOL&);
     LRESULT OnBlankScreensClicked(WORD, WORD, HWND, BOOL&);
+
+    bool waitedLongEnough_ = false; // OK's or Cancel's wait has run out of time
+    bool ended_ = false;            // OK or Cancel has been carried out
 };
 
 } // namespace qm

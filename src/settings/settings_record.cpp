@@ -14,6 +14,13 @@ HardwareDefaults RulesFor(const HardwareFacts& facts) {
     return HardwareDefaultRules(facts.videoMiB, facts.cpuMHz, static_cast<uint32_t>(screenHeight));
 }
 
+// Whether a hardware row is still Empty, waiting for FillHardwareDefaults.
+bool HardwareDefaultsPending(Node& settings) {
+    return std::any_of(
+        std::begin(kHardwareDefaultNames), std::end(kHardwareDefaultNames),
+        [&settings](const char* name) { return settings.Get(name).kind() == ValueKind::Empty; });
+}
+
 } // namespace
 
 void ApplyDefaults(Node& settings, const HardwareFacts& facts) {
@@ -24,12 +31,6 @@ void ApplyDefaultsWithoutFacts(Node& settings) {
     ApplyDefaultTable(settings, HardwareDefaults{});
     for (const char* name : kHardwareDefaultNames)
         settings.Get(name) = NodeValue();
-}
-
-bool HardwareDefaultsPending(Node& settings) {
-    return std::any_of(
-        std::begin(kHardwareDefaultNames), std::end(kHardwareDefaultNames),
-        [&settings](const char* name) { return settings.Get(name).kind() == ValueKind::Empty; });
 }
 
 // The loader never yields an Empty value, and an Empty leaf steers it exactly as an Integer one does, so

@@ -26,8 +26,6 @@ void LoadSettings(Node& settings, const HardwareFactsSource& facts);
 void ApplyDefaultsWithoutFacts(Node& settings);
 bool LoadSettingsWithoutFacts(Node& settings);
 void FillHardwareDefaults(Node& settings, const HardwareFacts& facts);
-// Whether a hardware row is still Empty, waiting for FillHardwareDefaults.
-bool HardwareDefaultsPending(Node& settings);
 // Whether LoadSettings would ask for the hardware facts now. Reads the settings key.
 bool SettingsNeedHardwareFacts();
 

@@ -6,7 +6,6 @@
 #include "localisation/string_table.h"
 #include "resource.h"
 #include "settings/product.h"
-#include "settings/registry.h"
 #include "settings/settings_defaults.h"
 #include "settings/settings_record.h"
 #include "test_support.h"

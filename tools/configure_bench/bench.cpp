@@ -76,8 +76,7 @@ Started StartAndWaitReady(std::wstring commandLine) {
     Started started;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
-    const Clock::time_point start = Clock::now();
-    started.start = start;
+    const Clock::time_point start = started.start = Clock::now();
     if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                           &started.process))
         return started;
