@@ -32,3 +32,6 @@ foreach(src IN LISTS QM_FUZZERS)
   target_link_libraries(${name} PRIVATE qm_portable)
   add_test(NAME native.${name}.smoke COMMAND ${name} -runs=20000 -seed=1)
 endforeach()
+
+# The set-up scripts, with stand-ins for apt: no network, no root needed.
+add_test(NAME setup.bootstrap_survives_a_half_synced_mirror COMMAND bash ${CMAKE_SOURCE_DIR}/tests/setup/bootstrap_test.sh)

@@ -10,6 +10,7 @@ set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
+source "$(dirname "$0")/apt.sh"
 
 probe=/lib/ld-linux.so.2 # the 32-bit dynamic loader, from libc6:i386 (a dependency of wine32)
 runs_32bit() { "$probe" --version >/dev/null 2>&1; }
@@ -35,8 +36,8 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
   fi
   echo "ensure-i386: this kernel runs no 32-bit programs; installing QEMU's i386 emulator"
-  $SUDO apt-get update -q >/dev/null
-  $SUDO apt-get install -y -q --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null
+  apt_update
+  apt_install -t bookworm-backports qemu-user-static
   recent_emulator || { echo "ensure-i386: no QEMU 8 or later to be had" >&2; exit 1; }
 fi
 
