@@ -30,6 +30,11 @@ native_windows_build() { # ROOT
   if i386_emulated; then echo "$1/build/windows-x64"; else echo "$1/build/windows"; fi
 }
 
+# The flavour the demo builds and runs: the 64-bit file on x86-64, which runs it natively and needs no
+# 32-bit set-up at all (Wine's 32-bit half, the i386 libraries, and QEMU where the kernel runs no 32-bit
+# code); the 32-bit file elsewhere.
+demo_preset() { if [ "$(uname -m)" = x86_64 ]; then echo windows-x64; else echo windows; fi; }
+
 # One line saying which flavour BUILD_DIR holds and how it runs here, for the head of a measurement.
 describe_flavour() { # BUILD_DIR
   if [ "$(windows_preset_of "$1")" = windows-x64 ]; then
@@ -43,13 +48,17 @@ describe_flavour() { # BUILD_DIR
 
 # The Wine session of the build folder BUILD_DIR, exported for this shell and what it starts: the build's
 # own 64-bit prefix (QM_WINEPREFIX puts it elsewhere), Wine's debug output off unless WINEDEBUG asks for
-# it, and no offer to download Mono or Gecko, which would stall an unattended run behind a dialog.
+# it, no offer to download Mono or Gecko, which would stall an unattended run behind a dialog, and one locale.
 # Beside the prefix: PREFIX.display names the virtual display wine-env.sh started, PREFIX.xvfb.pid its server.
 wine_env() {
   export WINEPREFIX="${QM_WINEPREFIX:-$1/wineprefix}"
   export WINEARCH=win64
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+  # One locale for the session, whatever the caller's LANG and LC_*: Wine takes each program's ANSI code
+  # page and formats from it. C.UTF-8 is in every Debian 12 system, and Wine reads it as English (1252).
+  export LC_ALL=C.UTF-8
+  unset LANGUAGE
   wine_display_file="$WINEPREFIX.display"
   wine_xvfb_pid_file="$WINEPREFIX.xvfb.pid"
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the screensaver and runs its main job: the settings dialog, as "Configure" starts it, under Wine,
+# Builds the screensaver of the flavour this machine runs natively (the 64-bit file on x86-64) and runs
+# its main job: the settings dialog, as "Configure" starts it, under Wine,
 # with the stand-in main program installed where the screensaver finds it (so "/s" works by hand too).
 # With a display (DISPLAY set) the dialog is yours until you close it. Without one, a virtual display is
 # used and the demo ends by itself, leaving in build/screenshots/: one screenshot of the dialog per
@@ -8,12 +9,18 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/bootstrap.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows
-build="$root/build/windows"
-scr="$build/Quillmere - Taveny 3D Screensaver.scr"
 source "$root/scripts/common.sh"
+preset=$(demo_preset)
+if [ "$preset" = windows-x64 ]; then bash scripts/bootstrap.sh windows-x64; else bash scripts/bootstrap.sh; fi
+build="$root/build/$preset"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target qm_scr qm_demo_driver qm_standin qm_preview_host
+scr="$build/Quillmere - Taveny 3D Screensaver.scr"
+if [ "$preset" = windows-x64 ]; then
+  echo "Demo: the 64-bit file ($build), which this x86-64 machine runs natively"
+else
+  echo "Demo: the 32-bit file ($build)"
+fi
 
 had_display=${DISPLAY:-}
 "$root/scripts/wine-env.sh" start "$build"

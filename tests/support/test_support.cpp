@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
 #include <shellapi.h>
 
 #include <atomic>
@@ -228,6 +229,17 @@ bool WriteBinaryFile(const std::wstring& path, const std::string& bytes) {
     BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     ::CloseHandle(file);
     return ok && written == bytes.size();
+}
+
+std::string InAnsiCodePage(const std::wstring& text) {
+    BOOL lossy = FALSE;
+    const int size = static_cast<int>(text.size());
+    std::string bytes(static_cast<std::size_t>(size) * 2, '\0');
+    const int written = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, bytes.data(),
+                                              static_cast<int>(bytes.size()), nullptr, &lossy);
+    EXPECT_TRUE(written > 0 && !lossy) << "ANSI code page " << ::GetACP() << " cannot hold the text";
+    bytes.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+    return bytes;
 }
 
 std::string ReadBinaryFile(const std::wstring& path) {

@@ -97,6 +97,9 @@ class TempFolder {
 bool FileExists(const std::wstring& path);
 bool WriteBinaryFile(const std::wstring& path, const std::string& bytes);
 std::string ReadBinaryFile(const std::wstring& path);
+// The text in the system's ANSI code page, as a playlist written on this machine holds it; fails the
+// test when the code page has no byte for one of its characters.
+std::string InAnsiCodePage(const std::wstring& text);
 
 } // namespace qmtest
 

@@ -360,10 +360,11 @@ TEST_F(PlaylistEditor, SeveralFilesInADriveRootAndNamesStartingWithU4E00) {
 TEST_F(PlaylistEditor, OkStoresTheListOrShowsTheErrorAndStaysOpen) {
     StorePlaylist(Music(0) + L"\n" + Music(1) + L"\n");
     Open();
-    // A name beyond ASCII, read from an .m3u written in the system's code page (Windows-1252 here).
+    // A name beyond ASCII, read from an .m3u written in the system's code page.
     const std::wstring dont = music_ / L"Don\u2019t Stop.mp3";
     ASSERT_TRUE(WriteBinaryFile(dont, "ID3"));
-    ASSERT_TRUE(WriteBinaryFile(music_ / L"mix.m3u", "#EXTM3U\r\nDon\x92t Stop.mp3\r\n1.mp3\r\n"));
+    ASSERT_TRUE(WriteBinaryFile(music_ / L"mix.m3u",
+                                "#EXTM3U\r\n" + InAnsiCodePage(L"Don\u2019t Stop.mp3") + "\r\n1.mp3\r\n"));
     AnswerOneFile(music_ / L"mix.m3u");
     Click(IDC_ADD_FILES);
     Click(IDOK);

@@ -85,11 +85,12 @@ TEST_F(PlaylistFiles, LineEndsDuplicatesDirectoriesAndTheEndOfFileByte) {
 }
 
 TEST_F(PlaylistFiles, BytesAreDecodedAsUtf8OrTheSystemCodePage) {
-    ASSERT_EQ(::GetACP(), 1252u) << "the test prefix's ANSI code page";
-    ASSERT_TRUE(WriteBinaryFile(lists_ / L"M\u00FCsic.mp3", "ID3"));
-    // The u-umlaut in UTF-8 (two bytes) and in Windows-1252 (the one byte 0xFC) name the same file.
-    EXPECT_THAT(Read(List("M\xC3\xBCsic.mp3\n")), ElementsAre(lists_ / L"M\u00FCsic.mp3"));
-    EXPECT_THAT(Read(List("M\xFCsic.mp3\n")), ElementsAre(lists_ / L"M\u00FCsic.mp3"));
+    // The right single quotation mark in UTF-8 (three bytes) and in the system's code page (one byte in
+    // every Windows code page of Europe, which is never UTF-8 on its own) name the same file.
+    const std::wstring name = L"Don\u2019t.mp3";
+    ASSERT_TRUE(WriteBinaryFile(lists_ / name, "ID3"));
+    EXPECT_THAT(Read(List("Don\xE2\x80\x99t.mp3\n")), ElementsAre(lists_ / name));
+    EXPECT_THAT(Read(List(InAnsiCodePage(name) + "\n")), ElementsAre(lists_ / name));
     // A byte-order mark is dropped, so the first line names the file too.
     EXPECT_THAT(Read(List("\xEF\xBB\xBFMusic\\a.mp3\r\nMusic\\a.mp3\r\n")),
                 ElementsAre(lists_ / L"Music\\a.mp3", lists_ / L"Music\\a.mp3"));
