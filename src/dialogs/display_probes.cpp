@@ -3,8 +3,6 @@
 #include "dialogs/hardware_facts.h"
 #include "platform/com_ptr.h"
 
-#include <system_error>
-
 namespace qm {
 
 namespace {
@@ -34,36 +32,38 @@ void BackgroundTask::Start(std::function<void()> work, std::function<void()> onF
                            std::function<void()> finished) {
     if (started_) return;
     started_ = true;
+    work_ = std::move(work);
+    onFailure_ = std::move(onFailure);
+    finished_ = std::move(finished);
     doneEvent_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    auto run = [this, work = std::move(work), onFailure = std::move(onFailure),
-                finished = std::move(finished)] {
-        RunWithCom(work, onFailure);
-        done_.store(true, std::memory_order_release);
-        if (finished) finished();
-        if (doneEvent_) ::SetEvent(doneEvent_.get());
-    };
-    try {
-        thread_ = std::thread(run);
-    } catch (const std::system_error&) {
-        run(); // no thread to be had: the same answer, only not overlapped
-    }
+    thread_.reset(::CreateThread(nullptr, 0, &BackgroundTask::ThreadMain, this, 0, nullptr));
+    if (!thread_) Run(); // no thread to be had: the same answer, only not overlapped
+}
+
+DWORD WINAPI BackgroundTask::ThreadMain(void* task) {
+    static_cast<BackgroundTask*>(task)->Run();
+    return 0;
+}
+
+void BackgroundTask::Run() {
+    RunWithCom(work_, onFailure_);
+    done_.store(true, std::memory_order_release);
+    if (finished_) finished_();
+    if (doneEvent_) ::SetEvent(doneEvent_.get());
 }
 
 bool BackgroundTask::Wait(DWORD timeoutMs) {
-    if (!thread_.joinable()) return true;
-    HANDLE done = doneEvent_.get();
+    if (!thread_) return true;
+    HANDLE thread = thread_.get();
     const DWORD start = ::GetTickCount();
     for (;;) {
         const DWORD woken =
-            done ? ::MsgWaitForMultipleObjects(1, &done, FALSE, TimeLeft(start, timeoutMs), QS_SENDMESSAGE)
-                 : WAIT_OBJECT_0;
-        if (woken == WAIT_OBJECT_0) break;
+            ::MsgWaitForMultipleObjects(1, &thread, FALSE, TimeLeft(start, timeoutMs), QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0) return true;
         if (woken != WAIT_OBJECT_0 + 1) return false; // the time is up (or the wait failed)
         MSG message;
         ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    thread_.join();
-    return true;
 }
 
 const BackgroundTask& DisplayProbes::Task(Probe probe) const {
@@ -112,7 +112,8 @@ void DisplayProbes::StartFacts() {
         [this, before] {
             for (HANDLE done : before)
                 if (done) ::WaitForSingleObject(done, INFINITE);
-            hardwareFacts_ = GatherHardwareFacts();
+            // The adapter as the monitor list shows it, once the list's answer is in.
+            hardwareFacts_ = GatherHardwareFacts(displaysTask_.done() ? &displays_ : nullptr);
         },
         [this] { hardwareFacts_ = HardwareFacts{}; }, [this] { Announce(kFacts); });
 }

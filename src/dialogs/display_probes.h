@@ -13,7 +13,6 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace qm {
@@ -23,7 +22,7 @@ namespace qm {
 class BackgroundTask {
   public:
     BackgroundTask() = default;
-    // Waits for the work: a thread must not outlive what it writes into.
+    // Waits for the thread: it must not outlive what it writes into.
     ~BackgroundTask() { Wait(INFINITE); }
     BackgroundTask(const BackgroundTask&) = delete;
     BackgroundTask& operator=(const BackgroundTask&) = delete;
@@ -33,18 +32,26 @@ class BackgroundTask {
     bool started() const { return started_; }
     // Whether the work and its handlers are over; what they wrote may be read from then on.
     bool done() const { return done_.load(std::memory_order_acquire); }
-    // Waits up to timeoutMs for the work (true at once when it never started). Meanwhile messages that
-    // other threads send to this one are delivered, so that a probe sending to a window of ours cannot
-    // wait for us while we wait for it. True when the work is over.
+    // Waits up to timeoutMs for the thread to have exited (true at once when it never started or ran
+    // without a thread of its own). Meanwhile messages that other threads send to this one are delivered,
+    // so that a probe sending to a window of ours cannot wait for us while we wait for it. A thread that
+    // is done may still be held in its exit (each DLL's detach code runs there, under the loader's lock),
+    // so done() does not mean that this returns at once.
     bool Wait(DWORD timeoutMs);
     // Set when the work is over; null when it never started. For another task's thread to wait on.
     HANDLE doneEvent() const { return doneEvent_.get(); }
 
   private:
+    static DWORD WINAPI ThreadMain(void* task);
+    void Run();
+
     bool started_ = false;
     std::atomic<bool> done_{false};
     UniqueKernelHandle doneEvent_; // set by the thread as its last act
-    std::thread thread_;
+    UniqueKernelHandle thread_;
+    std::function<void()> work_;
+    std::function<void()> onFailure_;
+    std::function<void()> finished_;
 };
 
 class DisplayProbes {

@@ -46,10 +46,10 @@ unsigned EstimateCpuMHz() {
     return mhz > 0 ? static_cast<unsigned>(mhz) : 0u;
 }
 
-HardwareFacts GatherHardwareFacts() {
+HardwareFacts GatherHardwareFacts(const DisplayTables* listed) {
     if (const auto& gather = GatherSeam()) return gather();
     HardwareFacts facts;
-    facts.videoMiB = QueryVideoMemoryBytes() >> 20;
+    facts.videoMiB = QueryVideoMemoryBytes(listed) >> 20;
     facts.cpuMHz = EstimateCpuMHz();
     return facts;
 }

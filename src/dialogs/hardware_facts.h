@@ -9,7 +9,11 @@
 
 namespace qm {
 
-HardwareFacts GatherHardwareFacts();
+struct DisplayTables;
+
+// listed: the monitor list's tables, so that the memory is that of the adapter the list shows for the
+// stored monitor; null asks Direct3D 9 alone.
+HardwareFacts GatherHardwareFacts(const DisplayTables* listed = nullptr);
 
 // Processor clock in MHz from the time-stamp counter over a 50 ms busy wait; about 0 when no
 // performance counter exists.

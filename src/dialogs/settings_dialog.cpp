@@ -127,7 +127,8 @@ void CSettingsDlg::ShowAnswer(DisplayProbes::Probe probe) {
 
 LRESULT CSettingsDlg::OnProbeAnswer(UINT, WPARAM wParam, LPARAM, BOOL&) {
     const auto probe = static_cast<DisplayProbes::Probe>(wParam);
-    if (wParam > DisplayProbes::kFacts || !TakeAnswer(probe)) return 0;
+    // Once OK has stored or Cancel has reverted, a late answer changes neither the wallpaper nor the tree.
+    if (Ended() || wParam > DisplayProbes::kFacts || !TakeAnswer(probe)) return 0;
     ShowAnswer(probe);
     // The wallpaper already has an antialiasing value from us: it follows what the controls now show.
     if (ending_ != Ending::Cancel && sentAntialiasing_ && *sentAntialiasing_ != AntialiasingValue())
@@ -138,6 +139,15 @@ LRESULT CSettingsDlg::OnProbeAnswer(UINT, WPARAM wParam, LPARAM, BOOL&) {
 
 bool CSettingsDlg::AnswersComplete() const {
     return displaysKnown_ && levelsKnown_ && (factsKnown_ || !probes_.Started(DisplayProbes::kFacts));
+}
+
+// Cancel and close put the wallpaper back to the stored settings, whatever the dialog did meanwhile
+// (Restore Defaults among it): the tree is the settings key again, with the answers that are in.
+void CSettingsDlg::PrepareEnding(Ending ending) {
+    if (ending != Ending::Cancel) return;
+    LoadSettingsWithoutFacts(settings_);
+    if (factsKnown_) FillHardwareDefaults(settings_, probes_.Facts());
+    if (displaysKnown_) ApplyStoredMonitor(displays_, settings_);
 }
 
 bool CSettingsDlg::ReadyToEnd(Ending ending) {
@@ -244,7 +254,15 @@ void CSettingsDlg::StoreControls() {
     SetSetting("DisableMusic", !ctl::GetCheck(enableMusic_));
     SetSetting("SoundsVolumePercentage", ctl::TrackbarGetPos(soundsVolume_));
     SetSetting("DisableSound", !ctl::GetCheck(enableSounds_));
+}
+
+// Autostart follows the settings: after a failed save the registry is as it was before OK.
+void CSettingsDlg::SettingsSaved() {
     WriteRunEntry(ctl::GetCheck(runAtStartup_), BuildAutostartCommand());
+}
+
+void CSettingsDlg::Reopened() {
+    probes_.AnnounceTo(hwnd_, kProbeAnswerMessage); // the answers that came while the error box showed
 }
 
 LRESULT CSettingsDlg::OnTrackbarMoved(UINT, WPARAM, LPARAM lParam, BOOL& handled) {

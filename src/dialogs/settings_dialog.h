@@ -65,7 +65,10 @@ class CSettingsDlg : public CSettingsDlgBase {
     // Posted by the probes' threads; wParam says which answer is in.
     static constexpr UINT kProbeAnswerMessage = WM_APP + 1;
 
+    void PrepareEnding(Ending ending) override;
     bool ReadyToEnd(Ending ending) override;
+    void SettingsSaved() override;
+    void Reopened() override;
     // The Direct3D 9 enumeration and the multisample probe, unless started before.
     void StartDisplayProbes();
     // Lays the probe's answer over the dialog's data, once; false when it is not in or was taken before.

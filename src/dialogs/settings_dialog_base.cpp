@@ -2,7 +2,7 @@
 
 #include "dialogs/product_web_page.h"
 #include "launcher/wallpaper.h"
-#include "localisation/error_box.h"
+#include "settings/elevated_store.h"
 #include "localisation/language.h"
 #include "localisation/string_table.h"
 #include "platform/controls.h"
@@ -16,11 +16,12 @@ namespace {
 constexpr int kMultiMonitorTag = 1000;
 
 // How long OK and Cancel wait for a probe before they go on with what is known, which is what the probe's
-// failure would have given. OK's wait is long: it stores what it waits for. Cancel's dialog is already
-// gone from the screen, and only the antialiasing value it sends to the wallpaper waits.
+// failure would have given. The dialog is gone from the screen meanwhile. OK's wait is the longer: it
+// stores what it waits for. Cancel's only sends the antialiasing value to the wallpaper, and with the
+// process's last wait for its probes it stays within 2 s of the click.
 constexpr UINT_PTR kEndingTimer = 1;
-constexpr UINT kOkWaitMs = 30000;
-constexpr UINT kCancelWaitMs = 1500;
+constexpr UINT kOkWaitMs = 10000;
+constexpr UINT kCancelWaitMs = 1300;
 
 std::function<void(const std::wstring&)>& OpenWebPageSeam() {
     static std::function<void(const std::wstring&)> open;
@@ -56,6 +57,9 @@ LRESULT CSettingsDlgBase::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     blankScreens_ = GetDlgItem(IDC_BLANK_SCREENS);
     videoModeList_ = GetDlgItem(IDC_VIDEO_MODE_LIST);
     desktopRes_ = GetDlgItem(IDC_DESKTOP_RES);
+    // OK will ask for administrator rights: it says so from the start, as Windows does.
+    okShield_ = SaveNeedsElevation();
+    ctl::SetShield(GetDlgItem(IDOK), okShield_);
     return TRUE;
 }
 
@@ -72,11 +76,14 @@ void CSettingsDlgBase::FillMonitorList() {
 
     if (!displaysKnown_) return;
     const int32_t current = Setting("CurMonitor");
+    // Each entry carries its adapter's Direct3D 9 ordinal, which is what "CurMonitor" stores: an adapter
+    // left out of the list (one without a usable mode) makes the two differ.
     for (uint32_t i = 0; i < displays_.monitorCount && i < kMonitorSlots; ++i) {
         if (displays_.adapters[i].devices[0].modeCount == 0) continue;
+        const UINT ordinal = displays_.adapters[i].ordinal;
         int index = ctl::ComboAdd(monitorList_, displays_.monitors[i].monitorName);
-        ctl::ComboSetData(monitorList_, index, static_cast<LPARAM>(i));
-        if (current == static_cast<int32_t>(i)) ctl::ComboSetSel(monitorList_, index);
+        ctl::ComboSetData(monitorList_, index, static_cast<LPARAM>(ordinal));
+        if (current == static_cast<int64_t>(ordinal)) ctl::ComboSetSel(monitorList_, index);
     }
     if (IsAdapterGroupAvailable(displays_)) {
         int index = ctl::ComboAdd(monitorList_, Translate(L"Multi-monitor"));
@@ -109,11 +116,16 @@ LRESULT CSettingsDlgBase::OnCancel(WORD, WORD, HWND, BOOL&) {
 void CSettingsDlgBase::BeginEnding(Ending ending) {
     if (ending_ != Ending::None) return;
     ending_ = ending;
+    PrepareEnding(ending);
     if (ReadyToEnd(ending)) return FinishEnding();
-    // The dialog stays painted but takes no more input: what OK stores is what the controls showed when
-    // it was pressed. Cancel closes at once for the user.
-    ::EnableWindow(hwnd_, FALSE);
-    if (ending == Ending::Cancel) ShowWindow(SW_HIDE);
+    // The user is done with the dialog: it leaves the screen at once, and what OK stores is what the
+    // controls showed when it was pressed, with the answers laid over them as they come. The owner is
+    // enabled before the dialog hides, so that Windows gives the activation back to it and not to
+    // another program's window.
+    const HWND owner = ::GetWindow(hwnd_, GW_OWNER);
+    if (owner) ::EnableWindow(owner, TRUE);
+    ShowWindow(SW_HIDE);
+    if (owner) ::SetForegroundWindow(owner);
     ::SetTimer(hwnd_, kEndingTimer, ending == Ending::Ok ? kOkWaitMs : kCancelWaitMs, nullptr);
 }
 
@@ -121,14 +133,32 @@ void CSettingsDlgBase::FinishEnding() {
     if (ending_ == Ending::None || ended_ || (!waitedLongEnough_ && !ReadyToEnd(ending_))) return;
     ended_ = true;
     ::KillTimer(hwnd_, kEndingTimer);
-    ::EnableWindow(hwnd_, TRUE);
     if (ending_ == Ending::Ok) {
         StoreControls();
-        if (!SaveSettings(settings_)) ShowRegistryWriteError(hwnd_);
+        const HWND shown = ::IsWindowVisible(hwnd_) ? hwnd_ : ::GetWindow(hwnd_, GW_OWNER);
+        if (!SaveSettings(settings_) && !StoreAfterFailedWrite(shown, SettingsStoreRequest(settings_)))
+            return KeepOpenAfterFailedSave();
+        SettingsSaved();
     } else {
         RevertPreview();
     }
     EndDialog(0);
+}
+
+// Nothing the user set is lost: the dialog is back as the user left it, for another OK or for Cancel.
+void CSettingsDlgBase::KeepOpenAfterFailedSave() {
+    const bool shown = ::IsWindowVisible(hwnd_) != FALSE;
+    const HWND owner = ::GetWindow(hwnd_, GW_OWNER);
+    ending_ = Ending::None;
+    ended_ = false;
+    waitedLongEnough_ = false;
+    if (!shown) {
+        // The modal loop's own state: the owner disabled while the dialog shows.
+        if (owner) ::EnableWindow(owner, FALSE);
+        ShowWindow(SW_SHOW);
+        ::SetForegroundWindow(hwnd_);
+    }
+    Reopened();
 }
 
 LRESULT CSettingsDlgBase::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {

@@ -35,6 +35,10 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     // The settings as the dialog holds them (the registry only at OK).
     Node& settings() { return settings_; }
     const DisplayTables& displays() const { return displays_; }
+    // Whether OK has stored (or Cancel reverted) and the dialog has ended.
+    bool Ended() const { return ended_; }
+    // Whether OK carries the elevation shield: the settings key is not writable, but the user can elevate.
+    bool OkCarriesShield() const { return okShield_; }
 
     QM_BEGIN_MSG_MAP()
     QM_MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog) // virtual: the product's version runs
@@ -49,12 +53,18 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     QM_END_MSG_MAP()
 
   protected:
-    // How the dialog is ending. OK and Cancel each wait for the answers that what they store or send rests
-    // on; meanwhile the dialog stays painted, takes no input, and a second OK, Cancel or close does nothing.
+    // How the dialog is ending. OK and Cancel each wait, with a bound, for the answers that what they store
+    // or send rests on; meanwhile the dialog is hidden, and a second OK, Cancel or close does nothing.
     enum class Ending { None, Ok, Cancel };
+    // Called as OK or Cancel begins, before ReadyToEnd is first asked.
+    virtual void PrepareEnding(Ending) {}
     // Whether the answers that OK's store or Cancel's revert rest on are in: all are, unless the product's
     // dialog still waits for some.
     virtual bool ReadyToEnd(Ending) { return true; }
+    // After OK's store succeeded, before the dialog ends: what is written only with the settings.
+    virtual void SettingsSaved() {}
+    // After a failed store has put the dialog back in the user's hands.
+    virtual void Reopened() {}
     // Carries out OK or Cancel once ReadyToEnd holds or the wait's time is up; the product's dialog calls
     // it again after each answer.
     void FinishEnding();
@@ -104,6 +114,7 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
     void BeginEnding(Ending ending);
+    void KeepOpenAfterFailedSave();
     LRESULT OnOk(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
     LRESULT OnVisit(WORD, WORD, HWND, BOOL&);
@@ -112,6 +123,7 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
 
     bool waitedLongEnough_ = false; // OK's or Cancel's wait has run out of time
     bool ended_ = false;            // OK or Cancel has been carried out
+    bool okShield_ = false;
 };
 
 } // namespace qm

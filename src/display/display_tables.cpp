@@ -228,19 +228,32 @@ HRESULT ProbeDisplays(DisplayTables& tables, const ConfirmDevice& confirmDevice)
     return tables.adapterCount == 0 ? E_FAIL : S_OK;
 }
 
+UINT ListedOrdinal(const DisplayTables& tables, int64_t stored) {
+    if (tables.adapterCount == 0) return 0;
+    for (uint32_t i = 0; i < tables.adapterCount && i < kAdapterSlots; ++i)
+        if (tables.adapters[i].ordinal == stored) return tables.adapters[i].ordinal;
+    return tables.adapters[0].ordinal;
+}
+
 void ApplyStoredMonitor(DisplayTables& tables, Node& settings) {
     if (tables.adapterCount == 0) return;
     // The stored mode is looked up in the stored monitor's own list only; an index found in another
     // adapter's list would point anywhere in this one.
     NodeValue& curMonitor = settings.Get("CurMonitor");
-    const auto storedMonitor = static_cast<uint32_t>(curMonitor.AsInteger());
-    if (storedMonitor < tables.adapterCount) {
-        tables.adapters[storedMonitor].devices[0].currentMode = FindModeIn(
-            tables.adapters[storedMonitor], static_cast<uint32_t>(settings.Get("ModeWidth").AsInteger()),
-            static_cast<uint32_t>(settings.Get("ModeHeight").AsInteger()),
-            static_cast<D3DFORMAT>(settings.Get("ModeFormat").AsInteger()));
+    const int32_t stored = curMonitor.AsInteger();
+    const UINT listed = ListedOrdinal(tables, stored);
+    if (static_cast<int64_t>(listed) != stored) {
+        curMonitor = NodeValue(static_cast<int32_t>(listed));
+        return;
     }
-    if (storedMonitor >= tables.monitorCount) curMonitor = NodeValue(int32_t{0});
+    for (uint32_t i = 0; i < tables.adapterCount && i < kAdapterSlots; ++i) {
+        AdapterRecord& adapter = tables.adapters[i];
+        if (adapter.ordinal != listed) continue;
+        adapter.devices[0].currentMode =
+            FindModeIn(adapter, static_cast<uint32_t>(settings.Get("ModeWidth").AsInteger()),
+                       static_cast<uint32_t>(settings.Get("ModeHeight").AsInteger()),
+                       static_cast<D3DFORMAT>(settings.Get("ModeFormat").AsInteger()));
+    }
 }
 
 bool IsAdapterGroupAvailable(const DisplayTables& tables) {

@@ -76,9 +76,14 @@ using ConfirmDevice = std::function<HRESULT(const D3DCAPS9& caps, DWORD behavior
 HRESULT ProbeDisplays(DisplayTables& tables, const ConfirmDevice& confirmDevice = {});
 
 // The stored settings laid over a pass's tables: the stored monitor's current mode becomes the stored
-// mode ("ModeWidth", "ModeHeight", "ModeFormat"), and a "CurMonitor" that names no listed monitor
-// becomes 0. Does nothing to empty tables.
+// mode ("ModeWidth", "ModeHeight", "ModeFormat"), and a "CurMonitor" that names no listed adapter becomes
+// the first listed one (ListedOrdinal). Does nothing to empty tables.
 void ApplyStoredMonitor(DisplayTables& tables, Node& settings);
+
+// "CurMonitor" is a Direct3D 9 adapter ordinal: the stored one when a listed adapter has it, else the
+// first listed adapter's. The monitor list and the hardware facts both take the adapter from here.
+// Tables without an adapter give 0.
+UINT ListedOrdinal(const DisplayTables& tables, int64_t stored);
 
 // ProbeDisplays, then ApplyStoredMonitor when it found an adapter.
 HRESULT EnumerateDisplays(DisplayTables& tables, Node& settings, const ConfirmDevice& confirmDevice = {});

@@ -82,9 +82,13 @@ std::vector<ControllerReading> ReadControllers(IWbemServices* services) {
     std::vector<ControllerReading> readings;
     ComPtr<IEnumWbemClassObject> controllers;
     Bstr className(L"Win32_VideoController");
-    if (FAILED(services->CreateInstanceEnum(className.get(), 0, nullptr, controllers.put())) || !controllers)
+    // Semisynchronous: the call returns at once, and Next's time limit bounds the wait. With flags 0 the
+    // call itself would wait, without a limit, for the whole answer.
+    if (FAILED(services->CreateInstanceEnum(className.get(),
+                                            WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY, nullptr,
+                                            controllers.put())) ||
+        !controllers)
         return readings;
-    controllers->Reset();
     IWbemClassObject* objects[kMaxControllers] = {};
     ULONG returned = 0;
     controllers->Next(kWmiTimeoutMs, kMaxControllers, objects, &returned);
@@ -145,7 +149,9 @@ HRESULT QueryAdapterRamByDeviceId(HMONITOR monitor, uint32_t* bytes) {
             return E_FAIL;
         ComPtr<IWbemServices> services;
         Bstr space(L"\\\\.\\root\\cimv2");
-        if (FAILED(locator->ConnectServer(space.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+        // At most two minutes for the connection; without the flag it may wait indefinitely.
+        if (FAILED(locator->ConnectServer(space.get(), nullptr, nullptr, nullptr,
+                                          WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr,
                                           services.put())) ||
             !services)
             return E_FAIL;
@@ -171,7 +177,7 @@ uint32_t QueryDirectDrawVideoMemory() {
     return total;
 }
 
-uint32_t QueryVideoMemoryBytes() {
+uint32_t QueryVideoMemoryBytes(const DisplayTables* listed) {
     uint32_t bytes = 0;
     {
         Direct3D9 direct3d = CreateDirect3D9();
@@ -179,7 +185,8 @@ uint32_t QueryVideoMemoryBytes() {
             std::wstring text;
             const bool read = SUCCEEDED(
                 RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, L"CurMonitor", text, RegistryView::Bit64));
-            const UINT index = AdapterIndexFromCurMonitor(read ? &text : nullptr, d3d->GetAdapterCount());
+            UINT index = AdapterIndexFromCurMonitor(read ? &text : nullptr, d3d->GetAdapterCount());
+            if (listed && listed->adapterCount != 0) index = ListedOrdinal(*listed, index);
             HMONITOR monitor = d3d->GetAdapterMonitor(index);
             QueryAdapterRamByDeviceId(monitor, &bytes);
         }

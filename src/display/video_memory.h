@@ -9,8 +9,11 @@
 
 namespace qm {
 
-// Bytes of video memory of the adapter that "CurMonitor" selects; 0 when neither source answered.
-uint32_t QueryVideoMemoryBytes();
+struct DisplayTables;
+
+// Bytes of video memory of the adapter that the stored "CurMonitor" selects; 0 when neither source
+// answered. With the monitor list's tables, the adapter is the one the list shows for it (ListedOrdinal).
+uint32_t QueryVideoMemoryBytes(const DisplayTables* listed = nullptr);
 
 // The Plug and Play device identifier of the display device that drives monitor (512 characters).
 HRESULT FindDisplayDeviceId(HMONITOR monitor, wchar_t* deviceId, size_t length);

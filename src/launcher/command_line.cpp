@@ -1,6 +1,8 @@
 #include "launcher/command_line.h"
 
 #include <limits>
+#include <string_view>
+#include <utility>
 
 namespace qm {
 namespace {
@@ -33,6 +35,13 @@ int32_t ReadHostNumber(const wchar_t* p) {
     return static_cast<int32_t>(value);
 }
 
+ScreensaverCommand Command(ScreensaverMode mode, int32_t hostWindow) {
+    ScreensaverCommand command;
+    command.mode = mode;
+    command.hostWindow = hostWindow;
+    return command;
+}
+
 } // namespace
 
 ScreensaverCommand ParseCommandLine(const wchar_t* commandLine) {
@@ -40,27 +49,37 @@ ScreensaverCommand ParseCommandLine(const wchar_t* commandLine) {
     const wchar_t* p = SkipProgramName(commandLine);
     while (*p && *p != L'/' && *p != L'-')
         ++p;
-    if (!*p) return {ScreensaverMode::Configure, 0};
+    if (!*p) return Command(ScreensaverMode::Configure, 0);
+    // The whole switch, exactly, then one blank.
+    const std::wstring_view storeSwitch = kElevatedStoreSwitch;
+    if (std::wstring_view(p).substr(0, storeSwitch.size()) == storeSwitch && p[storeSwitch.size()] == L' ') {
+        std::wstring file(p + storeSwitch.size() + 1);
+        if (file.size() >= 2 && file.front() == L'"' && file.back() == L'"')
+            file = file.substr(1, file.size() - 2);
+        ScreensaverCommand command = Command(ScreensaverMode::StoreElevated, 0);
+        command.argument = std::move(file);
+        return command;
+    }
 
     const wchar_t letter = p[1];
     const wchar_t* afterLetter = p + 2; // only read when the letter is not the terminator
     switch (letter) {
     case L'A':
     case L'a':
-        return {ScreensaverMode::ChangePassword, ReadHostNumber(afterLetter)};
+        return Command(ScreensaverMode::ChangePassword, ReadHostNumber(afterLetter));
     case L'C':
     case L'c':
     case L'R':
     case L'r':
-        return {ScreensaverMode::Configure, ReadHostNumber(afterLetter)};
+        return Command(ScreensaverMode::Configure, ReadHostNumber(afterLetter));
     case L'P':
     case L'p':
-        return {ScreensaverMode::Preview, ReadHostNumber(afterLetter)};
+        return Command(ScreensaverMode::Preview, ReadHostNumber(afterLetter));
     case L'T':
     case L't':
-        return {ScreensaverMode::Test, 0};
+        return Command(ScreensaverMode::Test, 0);
     default:
-        return {ScreensaverMode::Run, 0};
+        return Command(ScreensaverMode::Run, 0);
     }
 }
 

@@ -2,14 +2,28 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace qm {
 
-enum class ScreensaverMode : int { Configure = 0, Preview = 1, Run = 2, Test = 3, ChangePassword = 4 };
+// StoreElevated: the program's own switch for its elevated instance, which writes the settings that an
+// unelevated settings dialog could not (never given by the system).
+enum class ScreensaverMode : int {
+    Configure = 0,
+    Preview = 1,
+    Run = 2,
+    Test = 3,
+    ChangePassword = 4,
+    StoreElevated = 5
+};
+
+// The StoreElevated switch, followed by one blank and the request file's path (quoted or not).
+inline constexpr wchar_t kElevatedStoreSwitch[] = L"/store-elevated";
 
 struct ScreensaverCommand {
     ScreensaverMode mode = ScreensaverMode::Configure;
     int32_t hostWindow = 0;
+    std::wstring argument; // StoreElevated: the request file
 };
 
 // Takes the whole command line, program name first, as the system gives it. Every input decodes.

@@ -1,6 +1,7 @@
 #include "launcher/modes.h"
 
 #include "platform/app_module.h"
+#include "settings/elevated_store.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -40,6 +41,12 @@ void RunScreensaverMode(HINSTANCE instance, const ScreensaverCommand& command) {
         break;
     case ScreensaverMode::ChangePassword:
         ChangePassword();
+        break;
+    case ScreensaverMode::StoreElevated:
+        // Only the module, for the error box's texts: no window of its own, no COM.
+        (void)Module().Init(instance);
+        RunElevatedStore(command.argument);
+        Module().Term();
         break;
     }
 }

@@ -24,6 +24,10 @@ inline bool GetCheck(HWND control) {
 inline void Enable(HWND control, bool enabled) {
     if (control) ::EnableWindow(control, enabled ? TRUE : FALSE);
 }
+// The elevation shield on a button whose action asks for administrator rights.
+inline void SetShield(HWND button, bool shield) {
+    Send(button, BCM_SETSHIELD, 0, shield ? TRUE : FALSE);
+}
 inline void SetText(HWND control, const std::wstring& text) {
     Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }

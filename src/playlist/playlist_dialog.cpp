@@ -1,11 +1,11 @@
 #include "playlist/playlist_dialog.h"
 
-#include "localisation/error_box.h"
 #include "localisation/string_table.h"
 #include "platform/controls.h"
 #include "playlist/open_file_names.h"
 #include "playlist/playlist_file.h"
 #include "settings/node.h"
+#include "settings/elevated_store.h"
 #include "settings/playlist_store.h"
 
 #include <cderr.h>
@@ -98,6 +98,8 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     }
 
     ctl::SetCheck(shuffleBox_, ShufflePlaylist(settings_));
+    okShield_ = SaveNeedsElevation();
+    ctl::SetShield(GetDlgItem(IDOK), okShield_);
     return TRUE;
 }
 
@@ -165,12 +167,12 @@ LRESULT CPlaylistDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CPlaylistDlg::OnOk(WORD, WORD, HWND, BOOL&) {
-    // A list that could not be stored would be lost on closing: say so and stay open, so the user can
-    // still cancel or try again.
-    if (!WriteStoredPlaylist(PlaylistText(entries_))) {
-        ShowRegistryWriteError(hwnd_);
-        return 0;
-    }
+    // A list that could not be stored would be lost on closing: stay open, so the user can still cancel
+    // or try again.
+    const std::wstring text = PlaylistText(entries_);
+    StoreRequest request;
+    request.playlist = text;
+    if (!WriteStoredPlaylist(text) && !StoreAfterFailedWrite(hwnd_, request)) return 0;
     EndDialog(0);
     return 0;
 }

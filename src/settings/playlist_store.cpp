@@ -2,26 +2,27 @@
 
 #include "settings/product.h"
 #include "settings/registry.h"
+#include "settings/store_request.h"
 
 namespace qm {
 
 namespace {
 
-constexpr wchar_t kPlaylistValue[] = L"PlayList";
 constexpr wchar_t kShuffleValue[] = L"ShufflePlayList";
 
 } // namespace
 
 std::wstring ReadStoredPlaylist() {
     std::wstring text;
-    if (FAILED(RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, kPlaylistValue, text, RegistryView::Bit64)))
+    if (FAILED(RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, kPlaylistValueName, text,
+                             RegistryView::Bit64)))
         text.clear();
     return text;
 }
 
 bool WriteStoredPlaylist(const std::wstring& text) {
     return SUCCEEDED(
-        RegWriteString(HKEY_LOCAL_MACHINE, SettingsKeyPath, kPlaylistValue, text, RegistryView::Bit64));
+        RegWriteString(HKEY_LOCAL_MACHINE, SettingsKeyPath, kPlaylistValueName, text, RegistryView::Bit64));
 }
 
 bool ShufflePlaylist(const Node& settings) {

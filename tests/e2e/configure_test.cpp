@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 
 using namespace qmtest;
@@ -193,6 +194,61 @@ TEST_F(ConfigureTest, GermanRoadWithALiveWallpaperThenCancel) {
 
     ::DestroyWindow(host);
     wallpaper.Kill();
+}
+
+// The elevated instance's own switch, as the settings dialog starts it through the elevation prompt:
+// exactly the request's values reach the key, and a request malformed in any part writes nothing.
+TEST_F(ConfigureTest, TheElevatedStoreWritesExactlyAValidRequestAndNothingElse) {
+    ASSERT_TRUE(settings_.SetText(L"MusicVolumePercentage", L"2: 33"));
+    ASSERT_TRUE(settings_.SetText(L"PlayList", L"C:\\old.mp3\n"));
+    const std::vector<std::wstring> before = AllStoredSettings();
+    auto request = [](std::vector<std::pair<std::wstring, std::wstring>> values) {
+        std::wstring text = L"settings store request 1\n";
+        for (const auto& [name, value] : values)
+            text += name + L"\t" + std::to_wstring(value.size()) + L"\n" + value + L"\n";
+        return text + L"end\n";
+    };
+    const std::wstring good = request({{L"MusicVolumePercentage", L"2: 80"}, {L"PlayList", L"C:\\a.mp3\n"}});
+    const struct {
+        const char* what;
+        std::optional<std::wstring> text; // none: no file at all
+    } bad[] = {
+        {"an unknown name", request({{L"MusicVolumePercentage", L"2: 80"}, {L"Evil", L"2: 1"}})},
+        {"a name with a path in it", request({{L"..\\Run\\MusicVolumePercentage", L"2: 80"}})},
+        {"a bad typed value", request({{L"MusicVolumePercentage", L"2: 80x"}})},
+        {"a value of another type", request({{L"MusicVolumePercentage", L"3: 80"}})},
+        {"a playlist line that is empty", request({{L"PlayList", L"C:\\a.mp3\n\n"}})},
+        {"an oversized playlist", request({{L"PlayList", std::wstring(1 << 22, L'a') + L"\n"}})},
+        {"a truncated request", good.substr(0, good.size() - 6)},
+        {"an empty request", std::wstring()},
+        {"no request file", std::nullopt},
+    };
+    TempFolder folder;
+    auto store = [&](const std::optional<std::wstring>& text) {
+        const std::wstring file = folder / L"request.txt";
+        ::DeleteFileW(file.c_str());
+        if (text) {
+            HANDLE out = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD written = 0;
+            ::WriteFile(out, text->data(), static_cast<DWORD>(text->size() * 2), &written, nullptr);
+            ::CloseHandle(out);
+        }
+        ChildProcess child = ChildProcess::Start(Quote(ScrPath()) + L" /store-elevated " + Quote(file));
+        EXPECT_TRUE(EndsWithZero(child));
+    };
+    for (const auto& c : bad) {
+        SCOPED_TRACE(c.what);
+        store(c.text);
+        EXPECT_EQ(AllStoredSettings(), before);
+    }
+    store(good);
+    std::vector<std::wstring> after = before;
+    for (std::wstring& value : after)
+        if (value.rfind(L"MusicVolumePercentage=", 0) == 0)
+            value = L"MusicVolumePercentage=2: 80";
+        else if (value.rfind(L"PlayList=", 0) == 0)
+            value = L"PlayList=C:\\a.mp3\n";
+    EXPECT_EQ(AllStoredSettings(), after);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "dialogs/hardware_facts.h"
 #include "launcher/wallpaper.h"
+#include "settings/elevated_store.h"
 #include "settings/product.h"
 
 #include <commctrl.h>
@@ -86,6 +87,7 @@ LRESULT CALLBACK LiveMessageCatcher::WindowProc(HWND hwnd, UINT msg, WPARAM wPar
 }
 
 TestMachine::TestMachine(Monitors monitors, std::vector<int> antialiasingCounts) {
+    if (monitors == Monitors::FirstWithoutModes) direct3d.adapters.push_back(MakeFakeAdapter({}));
     direct3d.adapters.push_back(MakeFakeAdapter({{1024, 768}, {1280, 1024}}));
     if (monitors != Monitors::One) direct3d.adapters.push_back(MakeFakeAdapter({{1024, 768}}));
     if (monitors == Monitors::OneGroupOfTwo) {
@@ -107,8 +109,8 @@ UseHardwareFacts::~UseHardwareFacts() {
 
 void StoreSetting(const std::wstring& name, const std::wstring& typedText) {
     HKEY key = nullptr;
-    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                      nullptr);
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                      nullptr, &key, nullptr);
     ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(typedText.c_str()),
                      static_cast<DWORD>((typedText.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(key);
@@ -125,7 +127,8 @@ std::optional<std::wstring> ReadText(HKEY root, const wchar_t* path, const std::
     DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
     // Plain RegQueryValueExW: an empty value may be stored as zero bytes, without a terminator.
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
+    if (::RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return std::nullopt;
     DWORD type = 0;
     LSTATUS status =
         ::RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &bytes);
@@ -143,7 +146,8 @@ std::optional<std::wstring> StoredSetting(const std::wstring& name) {
 std::vector<std::wstring> AllStoredSettings() {
     std::vector<std::wstring> all;
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+        ERROR_SUCCESS)
         return all;
     for (DWORD i = 0;; ++i) {
         wchar_t name[512];
@@ -301,6 +305,14 @@ bool SavedRegistryKey::SetText(const std::wstring& name, const std::wstring& tex
                          static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(key);
     return status == ERROR_SUCCESS;
+}
+
+std::function<DWORD(const std::wstring&)> AgreedElevation(std::function<void()> lift) {
+    return [lift = std::move(lift)](const std::wstring& parameters) {
+        lift();
+        qm::RunElevatedStore(qm::ParseCommandLine((L"x.scr " + parameters).c_str()).argument);
+        return DWORD{ERROR_SUCCESS};
+    };
 }
 
 } // namespace qmtest

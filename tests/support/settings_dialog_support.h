@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -48,7 +49,8 @@ class UseHardwareFacts {
 // The display machine the dialog sees: Direct3D 9 adapters, the supported multisample counts, and
 // hardware facts for which the hardware-dependent defaults give 1 where the screen allows.
 struct TestMachine {
-    enum class Monitors { One, TwoAdapters, OneGroupOfTwo };
+    // FirstWithoutModes: three adapters, the first without a usable mode (left out of the list).
+    enum class Monitors { One, TwoAdapters, OneGroupOfTwo, FirstWithoutModes };
     TestMachine(Monitors monitors, std::vector<int> antialiasingCounts);
 
     FakeDirect3D9 direct3d;
@@ -90,6 +92,10 @@ class ModalAnswer {
   private:
     UINT_PTR timer_ = 0;
 };
+
+// The elevated start of a user who agrees to the prompt: lift (so that the elevated instance may write),
+// then the elevated instance's store, in this process; ERROR_SUCCESS.
+std::function<DWORD(const std::wstring& parameters)> AgreedElevation(std::function<void()> lift);
 
 // A ModalAnswer action for a message box: keeps its caption and texts in BoxText(), as
 // "caption|texts", then closes it with OK.

@@ -103,15 +103,24 @@ bool SetEveryoneAccess(HKEY key, ACCESS_MODE mode, DWORD rights) {
 } // namespace
 
 DeniedKey::DeniedKey(HKEY root, const std::wstring& subKey, REGSAM denied) {
-    if (::RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | WRITE_DAC, nullptr, &key_,
+    if (::RegCreateKeyExW(root, subKey.c_str(), 0, nullptr, 0,
+                          KEY_ALL_ACCESS | WRITE_DAC | READ_CONTROL | KEY_WOW64_64KEY, nullptr, &key_,
                           nullptr) != ERROR_SUCCESS)
         return;
+    DWORD size = 0;
+    ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
+    original_.resize(size);
+    if (size == 0 ||
+        ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_.data(), &size) != ERROR_SUCCESS)
+        original_.clear();
     applied_ = SetEveryoneAccess(key_, DENY_ACCESS, denied);
 }
 
 DeniedKey::~DeniedKey() {
     if (!key_) return;
-    SetEveryoneAccess(key_, GRANT_ACCESS, KEY_ALL_ACCESS);
+    if (original_.empty() ||
+        ::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_.data()) != ERROR_SUCCESS)
+        SetEveryoneAccess(key_, GRANT_ACCESS, KEY_ALL_ACCESS);
     ::RegCloseKey(key_);
 }
 

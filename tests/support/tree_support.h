@@ -26,8 +26,8 @@ std::optional<RawValue> ReadRawValue(HKEY root, const std::wstring& subKey, cons
 std::vector<std::wstring> ValueNamesOf(HKEY root, const std::wstring& subKey);
 bool KeyExists(HKEY root, const std::wstring& subKey);
 
-// Replaces the key's access list with one that denies the given rights to everyone, until destroyed,
-// when full access is given back (so that the scratch key can be removed).
+// Replaces the key's access list (in the 64-bit view) with one that denies the given rights to everyone,
+// until destroyed, when the key's own list is put back.
 class DeniedKey {
   public:
     DeniedKey(HKEY root, const std::wstring& subKey, REGSAM denied);
@@ -39,6 +39,7 @@ class DeniedKey {
   private:
     HKEY key_ = nullptr;
     bool applied_ = false;
+    std::vector<BYTE> original_; // the key's own access list, as a self-relative descriptor
 };
 
 } // namespace qmtest

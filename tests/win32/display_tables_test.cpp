@@ -1,8 +1,10 @@
 // The display enumeration over machines described by a fake Direct3D 9: which adapters are kept, their
 // modes, formats and monitors, and the lookups over the tables.
 #include "fake_direct3d9.h"
+#include "settings_dialog_support.h"
 
 #include "display/display_tables.h"
+#include "display/video_memory.h"
 #include "settings/node.h"
 
 #include <gtest/gtest.h>
@@ -307,6 +309,30 @@ TEST(DisplayTables, StoredModeAndMonitor) {
     negative.settings.Get("CurMonitor") = qm::NodeValue(int32_t{-1});
     Enumerate(fake, negative);
     EXPECT_EQ(negative.settings.Get("CurMonitor").AsInteger(), 0);
+
+    // "CurMonitor" is a Direct3D 9 ordinal, also when an adapter without a usable mode is left out of the
+    // list: a stored 2, listed second, stays 2 with its mode; a stored 0, the left-out one, becomes the
+    // first listed. The video memory is asked of that same adapter.
+    FakeDirect3D9 dropped;
+    dropped.adapters = {MakeFakeAdapter({}), fake.adapters[0], fake.adapters[1]};
+    for (auto [stored, listed] : {std::pair{2, 2}, std::pair{0, 1}}) {
+        SCOPED_TRACE(stored);
+        Pass pass;
+        pass.settings.Get("CurMonitor") = qm::NodeValue(int32_t{stored});
+        pass.settings.Get("ModeWidth") = qm::NodeValue(int32_t{1024});
+        pass.settings.Get("ModeHeight") = qm::NodeValue(int32_t{768});
+        pass.settings.Get("ModeFormat") = qm::NodeValue(int32_t{D3DFMT_X8R8G8B8});
+        Enumerate(dropped, pass);
+        EXPECT_EQ(pass.settings.Get("CurMonitor").AsInteger(), listed);
+        EXPECT_EQ(pass.tables->adapters[1].devices[0].currentMode, stored == 2 ? 1u : 0u);
+        ScratchRegistry registry;
+        StoreIntegerSetting(L"CurMonitor", stored);
+        UseFakeDirect3D9 use(&dropped);
+        dropped.monitorOrdinalsAsked.clear();
+        qm::QueryVideoMemoryBytes(pass.tables.get());
+        ASSERT_FALSE(dropped.monitorOrdinalsAsked.empty());
+        EXPECT_EQ(dropped.monitorOrdinalsAsked.back(), static_cast<UINT>(listed));
+    }
 }
 
 TEST(DisplayTables, FindDisplayModeAndLabels) {

@@ -1,6 +1,7 @@
 // The playlist editor made from its real template, driven as a user drives it, with the system's
 // open-file dialog answered by a prepared buffer and the registry redirected to scratch keys.
 #include "playlist/playlist_dialog.h"
+#include "settings/elevated_store.h"
 
 #include "localisation/string_table.h"
 #include "playlist/open_file_names.h"
@@ -378,8 +379,8 @@ TEST_F(PlaylistEditor, OkStoresTheListOrShowsTheErrorAndStaysOpen) {
     EXPECT_THAT(InStep(), ElementsAre(Music(0), Music(1), dont, Music(1)));
 
     // OK when the list cannot be stored: the registry error box, owned by the editor, which stays open.
-    DeniedKey locked(HKEY_LOCAL_MACHINE, SettingsKeyPath, KEY_SET_VALUE);
-    ASSERT_TRUE(locked.applied());
+    auto locked = std::make_unique<DeniedKey>(HKEY_LOCAL_MACHINE, SettingsKeyPath, KEY_SET_VALUE);
+    ASSERT_TRUE(locked->applied());
     Select({0});
     Click(IDC_REMOVE_FILES);
     ModalAnswer answer(dialog_->handle(), &ReadAndCloseBox);
@@ -391,8 +392,13 @@ TEST_F(PlaylistEditor, OkStoresTheListOrShowsTheErrorAndStaysOpen) {
     EXPECT_FALSE(Ended());
     EXPECT_EQ(StoredPlaylist(), text);
     EXPECT_THAT(InStep(), ElementsAre(Music(1), dont, Music(1)));
-    Click(IDCANCEL);
+    // Where the user can elevate, the same OK stores the list through the elevated instance.
+    qm::SetElevationForTesting([] { return TokenElevationTypeLimited; },
+                               AgreedElevation([&] { locked.reset(); }));
+    Click(IDOK);
+    qm::SetElevationForTesting({}, {});
     EXPECT_TRUE(Ended());
+    EXPECT_EQ(StoredPlaylist(), Music(1) + L"\n" + dont + L"\n" + Music(1) + L"\n");
 }
 
 TEST_F(PlaylistEditor, OkWithAnEmptyListStoresTheEmptyText) {

@@ -11,6 +11,7 @@
 #include <map>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 using namespace qmtest;
 
@@ -40,16 +41,21 @@ struct Case {
     std::vector<std::pair<const wchar_t*, int>> stored;
     std::vector<Step> steps;
     bool levelsThrow = false;
+    // Held back, the facts never answer until the dialog has ended; in order, they fail.
+    bool factsNeverAnswer = false;
+    Monitors monitors = Monitors::OneGroupOfTwo;
 };
 
 struct Outcome {
     std::vector<std::wstring> controls; // what each dependent control shows, while the dialog is open
+    std::wstring left;                  // the screen at once after the first OK, Cancel or close
     std::vector<std::wstring> stored;   // the settings key afterwards
     std::map<WPARAM, LPARAM> live;      // the last value of each live setting at the wallpaper
     bool operator==(const Outcome&) const = default;
 };
 
 void PrintTo(const Outcome& o, std::ostream* os) {
+    *os << std::string(o.left.begin(), o.left.end()) << "; ";
     for (const auto* texts : {&o.controls, &o.stored})
         for (const std::wstring& text : *texts)
             *os << std::string(text.begin(), text.end()) << "; ";
@@ -59,13 +65,15 @@ void PrintTo(const Outcome& o, std::ostream* os) {
 
 class DialogAnswers : public SettingsDialogTest {
   protected:
-    // The dialog on a machine of two grouped monitors, counts 2, 4, 8 and 16, and facts for which every
-    // hardware default is 1; each probe held at its gate unless every answer is to come first.
+    // The dialog, owned by a window that its modal loop would disable, on a machine of two grouped
+    // monitors (unless the case says otherwise), counts 2, 4, 8 and 16, and facts for which every hardware
+    // default is 1. Each probe is held at its gate unless every answer is to come first, as soon as the
+    // dialog has started its probes.
     Outcome Run(const Case& c, bool answersFirst) {
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath);
         for (const auto& [name, value] : c.stored)
             StoreIntegerSetting(name, value);
-        machine_ = std::make_unique<TestMachine>(Monitors::OneGroupOfTwo, std::vector<int>{2, 4, 8, 16});
+        machine_ = std::make_unique<TestMachine>(c.monitors, std::vector<int>{2, 4, 8, 16});
         Gate displays, levels, facts;
         qm::SetDirect3DFactoryForTesting([this, &displays]() -> IDirect3D9* {
             displays.Pass();
@@ -76,35 +84,54 @@ class DialogAnswers : public SettingsDialogTest {
             levels.Pass();
             return c.levelsThrow ? throw 42 : std::vector<int>{2, 4, 8, 16};
         });
-        qm::SetHardwareFactsForTesting([&facts] { return facts.Pass(), qm::HardwareFacts{4096, 4000}; });
+        const bool factsFail = answersFirst && c.factsNeverAnswer;
+        qm::SetHardwareFactsForTesting([&facts, factsFail] {
+            facts.Pass();
+            return factsFail ? throw 42 : qm::HardwareFacts{4096, 4000};
+        });
         LiveMessageCatcher wallpaper;
+        HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                                       nullptr, nullptr, nullptr);
         dialog_ = std::make_unique<qm::CSettingsDlg>();
-        dialog_->StartProbes(); // as the configure mode does, before the dialog is made
-        if (answersFirst) {
+        // The configure mode starts the probes once the dialog shows; a case with an answer before that
+        // starts them before, as a host that wants them sooner may.
+        if (c.steps.front() != Step::Show) dialog_->StartProbes();
+        if (answersFirst)
             for (const Gate* gate : {&displays, &levels, &facts})
                 gate->Release();
-            EXPECT_TRUE(dialog_->WaitForProbes(10000));
-        }
+        bool ending = false;
+        Outcome outcome;
+        auto Screen = [&] {
+            return std::wstring(::IsWindowVisible(dialog_->handle()) ? L"shown" : L"hidden") +
+                   (::IsWindowEnabled(owner) ? L", owner enabled" : L", owner disabled");
+        };
         for (Step step : c.steps) {
             const int id = step == Step::Ok ? IDOK : step == Step::Cancel ? IDCANCEL : IDC_RESTORE_DEFAULTS;
             if (step <= Step::Facts) {
                 if (!answersFirst)
                     (step == Step::Displays ? displays : step == Step::Levels ? levels : facts).Open();
             } else if (step == Step::Show) {
-                EXPECT_NE(dialog_->Create(nullptr), nullptr);
+                EXPECT_NE(dialog_->Create(owner), nullptr);
+                ::EnableWindow(owner, FALSE);
+                if (answersFirst) {
+                    EXPECT_TRUE(PollUntil([&] { return dialog_->WaitForProbes(0); }, 20000, 1));
+                }
             } else {
                 const bool close = step == Step::Close;
                 ::PostMessageW(dialog_->handle(), close ? WM_CLOSE : WM_COMMAND,
                                close ? 0 : MAKEWPARAM(id, BN_CLICKED), 0);
             }
             PumpMessages(20);
+            if (step >= Step::Ok && step <= Step::Close && !std::exchange(ending, true))
+                outcome.left = Screen();
         }
-        for (const Gate* gate : {&displays, &levels, &facts})
-            gate->Release();
-        EXPECT_TRUE(PollUntil(
-            [&] { return !::IsWindowVisible(dialog_->handle()) || dialog_->AnswersComplete(); }, 20000, 1));
-        Outcome outcome;
-        if (::IsWindowVisible(dialog_->handle())) {
+        if (!c.factsNeverAnswer)
+            for (const Gate* gate : {&displays, &levels, &facts})
+                gate->Release();
+        displays.Release();
+        levels.Release();
+        EXPECT_TRUE(PollUntil([&] { return dialog_->Ended() || dialog_->AnswersComplete(); }, 20000, 1));
+        if (!dialog_->Ended()) {
             for (int id : {IDC_MONITOR_LIST, IDC_BLANK_SCREENS, IDC_ANTIALIASING, IDC_ANTIALIASING_LIST,
                            IDC_ANTIALIASING_LABEL}) {
                 std::wstring shown = std::to_wstring(id) + (Enabled(id) ? L" on" : L" off");
@@ -114,12 +141,16 @@ class DialogAnswers : public SettingsDialogTest {
                 outcome.controls.push_back(shown + (Checked(id) ? L" checked" : L""));
             }
             Click(dialog_->handle(), IDOK);
+            outcome.left = Screen();
         }
-        EXPECT_TRUE(PollUntil([&] { return !::IsWindowVisible(dialog_->handle()); }, 20000, 1));
+        // A watchdog far beyond OK's bound: the dialog ends by itself when an answer never comes.
+        EXPECT_TRUE(PollUntil([&] { return dialog_->Ended(); }, 25000, 1));
         outcome.stored = AllStoredSettings();
         for (const LiveMessage& m : wallpaper.Take())
             outcome.live[m.first] = m.second;
+        facts.Release();
         TearDown();
+        ::DestroyWindow(owner);
         return outcome;
     }
 };
@@ -128,6 +159,8 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
     using enum Step;
     const std::vector<std::pair<const wchar_t*, int>> saved = {
         {L"Antialiasing", 4}, {L"HighQualityGraphics", 1}, {L"HighQualityTextures", 1}};
+    auto music80 = saved;
+    music80.push_back({L"MusicVolumePercentage", 80});
     const Case cases[] = {
         {"first opening, answers after the dialog shows", {}, {Show, Displays, Levels, Facts}},
         {"first opening, answers after it shows, the lists the other way round",
@@ -146,6 +179,17 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
         {"a stored monitor that is no longer there",
          {{L"CurMonitor", 5}, {L"EnableMultiMonitorMode", 0}},
          {Show, Displays, Levels, Ok}},
+        {"OK before facts that never answer", {}, {Show, Displays, Levels, Ok}, false, true},
+        {"the stored monitor's adapter listed second, after one without a usable mode",
+         {{L"CurMonitor", 2}, {L"EnableMultiMonitorMode", 0}},
+         {Show, Displays, Levels, Ok},
+         false,
+         false,
+         Monitors::FirstWithoutModes},
+        {"Restore Defaults, then Cancel", music80, {Show, Displays, Levels, Facts, Restore, Cancel}},
+        {"Restore Defaults and Cancel before the answers",
+         music80,
+         {Show, Restore, Cancel, Displays, Levels}},
     };
     std::vector<Outcome> inOrder;
     for (const Case& c : cases) {
@@ -163,6 +207,15 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
     EXPECT_TRUE(has(inOrder[0].stored, L"Antialiasing=2: 16"));
     EXPECT_EQ(inOrder[5].live[6], 16);
     EXPECT_TRUE(has(inOrder[8].stored, L"CurMonitor=2: 0")) << "the stale monitor is stored as the first";
+    EXPECT_TRUE(has(inOrder[9].stored, L"Antialiasing=2: 0")) << "the facts' failure result";
+    EXPECT_TRUE(has(inOrder[9].stored, L"MusicVolumePercentage=2: 15"));
+    EXPECT_TRUE(has(inOrder[10].stored, L"CurMonitor=2: 2"));
+    for (const Outcome* cancelled : {&inOrder[11], &inOrder[12]}) {
+        EXPECT_EQ(cancelled->live.at(1), 80) << "the stored music volume, not the default";
+        EXPECT_EQ(cancelled->live.at(6), 4);
+    }
+    for (const Outcome& o : inOrder)
+        EXPECT_EQ(o.left, L"hidden, owner enabled");
     qm::SetDirect3DFactoryForTesting({});
     qm::SetAntialiasingProbeForTesting({});
     qm::SetHardwareFactsForTesting({});
@@ -188,14 +241,33 @@ TEST(DialogAnswersWait, AProbeThatSendsToThisThreadIsAnswered) {
     ::DestroyWindow(window);
 }
 
-// The configure mode with a Direct3D 9 that never answers (as a stuck WMI service never does: it has no
-// time limit), closed as soon as the dialog shows. The limit of this wait: a process still here after
-// 30 s ends with 99; one whose configure mode returns while the probe runs, with 98.
-void ConfigureWithAProbeThatNeverReturns() {
-    qm::SetDirect3DFactoryForTesting([]() -> IDirect3D9* {
-        ::Sleep(INFINITE);
-        return nullptr;
-    });
+// The configure mode with a probe that never returns (as a WMI service that takes minutes to connect),
+// or one that has answered but whose thread never gets out of its exit (as when its exit waits for a lock
+// that a stuck driver holds), closed as soon as the dialog shows. The limit of this wait: a process still
+// here after 30 s ends with 99; one whose configure mode returns while the probe runs, with 98.
+void NTAPI StayInExit(void*) {
+    ::Sleep(INFINITE);
+}
+
+void ConfigureWithAStuckProbe(bool answered) {
+    if (answered) {
+        qm::SetDirect3DFactoryForTesting([]() -> IDirect3D9* { return nullptr; });
+        qm::SetHardwareFactsForTesting([] { return qm::HardwareFacts{}; });
+        // The answer comes once the dialog has been closed, so that the thread's exit, stuck holding
+        // Wine's lock of such callbacks, cannot hold up the dialog itself.
+        qm::SetAntialiasingProbeForTesting([] {
+            auto shown = [] { return !TopLevelWindowsOf(::GetCurrentProcessId(), true).empty(); };
+            PollUntil(shown, 20000, 5);
+            PollUntil([&] { return !shown(); }, 20000, 5);
+            ::FlsSetValue(::FlsAlloc(&StayInExit), reinterpret_cast<void*>(1)); // called as the thread exits
+            return std::vector<int>{2};
+        });
+    } else {
+        qm::SetDirect3DFactoryForTesting([]() -> IDirect3D9* {
+            ::Sleep(INFINITE);
+            return nullptr;
+        });
+    }
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&icc);
     std::thread([] {
@@ -208,8 +280,9 @@ void ConfigureWithAProbeThatNeverReturns() {
     ::TerminateProcess(::GetCurrentProcess(), 98);
 }
 
-TEST(DialogAnswersDeathTest, AProbeThatNeverReturnsDoesNotKeepTheProcessAlive) {
-    EXPECT_EXIT(ConfigureWithAProbeThatNeverReturns(), ::testing::ExitedWithCode(0), "");
+TEST(DialogAnswersDeathTest, AProbeThatNeverReturnsOrNeverExitsDoesNotKeepTheProcessAlive) {
+    EXPECT_EXIT(ConfigureWithAStuckProbe(false), ::testing::ExitedWithCode(0), "") << "never returns";
+    EXPECT_EXIT(ConfigureWithAStuckProbe(true), ::testing::ExitedWithCode(0), "") << "never exits";
 }
 
 } // namespace

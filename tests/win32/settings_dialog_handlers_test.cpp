@@ -159,7 +159,7 @@ TEST_F(SettingsDialogTest, OkWithRunAtStartupOffLeavesAnEmptyRunValue) {
     EXPECT_EQ(StoredRunEntry(), L"");
 }
 
-TEST_F(SettingsDialogTest, RestoreDefaultsThenCancelSendsDefaultsAndWritesNothing) {
+TEST_F(SettingsDialogTest, RestoreDefaultsThenCancelSendsTheStoredValuesAndWritesNothing) {
     LiveMessageCatcher wallpaper;
     StoreSetting(L"AppPath", L"C:\\Quillmere");
     StoreIntegerSetting(L"MusicVolumePercentage", 70);
@@ -190,8 +190,8 @@ TEST_F(SettingsDialogTest, RestoreDefaultsThenCancelSendsDefaultsAndWritesNothin
 
     Click(dialog, IDCANCEL);
     EXPECT_FALSE(::IsWindowVisible(dialog));
-    // Cancel puts back what the tree holds, which is now the defaults.
-    EXPECT_EQ(wallpaper.Take(), AllSeven(antialiasing, 15, 1, 100, 1));
+    // Cancel puts the wallpaper back to what is stored, not to the defaults shown.
+    EXPECT_EQ(wallpaper.Take(), AllSeven(4, 70, 0, 20, 0));
     EXPECT_EQ(AllStoredSettings(), before);
     EXPECT_FALSE(StoredRunEntry());
 }
@@ -311,7 +311,7 @@ class ReadOnlySettingsKey {
     HKEY key_ = nullptr;
 };
 
-TEST_F(SettingsDialogTest, AFailedSaveShowsTheErrorBoxAndStillCloses) {
+TEST_F(SettingsDialogTest, AFailedSaveShowsTheErrorBoxAndLosesNothing) {
     StoreSetting(L"AppPath", L"C:\\Quillmere");
     ReadOnlySettingsKey readOnly;
     ASSERT_TRUE(ReadOnlySettingsKey::Refused()) << "the key is still writable; the test could not fail";
@@ -327,10 +327,9 @@ TEST_F(SettingsDialogTest, AFailedSaveShowsTheErrorBoxAndStillCloses) {
     EXPECT_EQ(BoxText(),
               L"Error!|Error writing to the system registry. Please NOTE: You need to have sufficient "
               L"administrative rights to run this program successfully.");
-    EXPECT_FALSE(::IsWindowVisible(dialog)) << "the dialog closes all the same";
-    EXPECT_EQ(StoredSetting(L"MusicVolumePercentage"), L"2: 30");
-    // The Run entry is written before the save and stays written.
-    EXPECT_EQ(StoredRunEntry(), L"\"C:\\Quillmere\\Quillmere - Taveny 3D Screensaver.exe\" /w");
+    EXPECT_TRUE(::IsWindowVisible(dialog)) << "the dialog stays open for another OK or Cancel";
+    EXPECT_EQ(Position(IDC_MUSIC_VOLUME), 90);
+    EXPECT_FALSE(StoredRunEntry()) << "the Run entry follows the settings only";
 }
 
 } // namespace

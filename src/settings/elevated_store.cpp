@@ -1,0 +1,241 @@
+#include "settings/elevated_store.h"
+
+#include "localisation/error_box.h"
+#include "settings/playlist_store.h"
+#include "settings/product.h"
+#include "settings/registry.h"
+#include "settings/settings_defaults.h"
+#include "settings/settings_record.h"
+#include "settings/typed_value.h"
+
+#include <shellapi.h>
+
+namespace qm {
+namespace {
+
+// The user's own wait: the prompt is theirs to answer.
+constexpr DWORD kElevatedWaitMs = 120000;
+
+struct ElevationSeams {
+    std::function<TOKEN_ELEVATION_TYPE()> type;
+    std::function<DWORD(const std::wstring&)> run;
+};
+
+ElevationSeams& Seams() {
+    static ElevationSeams seams;
+    return seams;
+}
+
+TOKEN_ELEVATION_TYPE ElevationType() {
+    if (Seams().type) return Seams().type();
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return type;
+    DWORD size = 0;
+    // Before Vista the class is unknown: no elevation to be had.
+    if (!::GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size))
+        type = TokenElevationTypeDefault;
+    ::CloseHandle(token);
+    return type;
+}
+
+bool IsUserInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
+}
+
+// This program, elevated, with the parameters; waits for it to end.
+DWORD RunElevatedAndWait(HWND owner, const std::wstring& parameters) {
+    std::wstring self(32768, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    if (length == 0 || length >= self.size()) return ERROR_FILE_NOT_FOUND;
+    self.resize(length);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = owner;
+    info.lpVerb = L"runas";
+    info.lpFile = self.c_str();
+    info.lpParameters = parameters.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!::ShellExecuteExW(&info)) {
+        const DWORD error = ::GetLastError();
+        return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+    }
+    if (!info.hProcess) return ERROR_SUCCESS;
+
+    // The windows stay painted and the answers keep coming, but the user's input waits for the end.
+    const HCURSOR waitCursor = ::LoadCursorW(nullptr, IDC_WAIT);
+    const DWORD start = ::GetTickCount();
+    DWORD result = ERROR_TIMEOUT;
+    bool quit = false;
+    WPARAM quitCode = 0;
+    for (;;) {
+        ::SetCursor(waitCursor);
+        const DWORD spent = ::GetTickCount() - start;
+        if (spent >= kElevatedWaitMs) break;
+        const DWORD woken =
+            ::MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, kElevatedWaitMs - spent, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0) {
+            result = ERROR_SUCCESS;
+            break;
+        }
+        if (woken != WAIT_OBJECT_0 + 1) break;
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                quitCode = message.wParam;
+            } else if (!IsUserInput(message.message)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+        }
+    }
+    ::CloseHandle(info.hProcess);
+    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+    return result;
+}
+
+bool WriteRequestFile(const std::wstring& path, const std::wstring& text) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    DWORD written = 0;
+    const bool ok = ::WriteFile(file, text.data(), bytes, &written, nullptr) && written == bytes;
+    ::CloseHandle(file);
+    return ok;
+}
+
+// The file's characters; nothing when it cannot be read whole or is over the request's bound.
+std::optional<std::wstring> ReadRequestFile(const std::wstring& path) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<std::wstring> text;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file, &size) && size.QuadPart % sizeof(wchar_t) == 0 &&
+        size.QuadPart <= static_cast<LONGLONG>((kMaxStoreRequestChars + 1) * sizeof(wchar_t))) {
+        std::wstring read(static_cast<size_t>(size.QuadPart) / sizeof(wchar_t), L'\0');
+        DWORD got = 0;
+        if (::ReadFile(file, read.data(), static_cast<DWORD>(size.QuadPart), &got, nullptr) &&
+            got == size.QuadPart)
+            text = std::move(read);
+    }
+    ::CloseHandle(file);
+    return text;
+}
+
+bool KeyHolds(const StoreRequest& request) {
+    for (const auto& [name, value] : request.settings) {
+        std::wstring stored;
+        if (FAILED(RegReadString(HKEY_LOCAL_MACHINE, SettingsKeyPath, name, stored, RegistryView::Bit64)) ||
+            stored != value)
+            return false;
+    }
+    return !request.playlist || ReadStoredPlaylist() == *request.playlist;
+}
+
+} // namespace
+
+std::vector<std::wstring> DialogSettingNames() {
+    Node table;
+    ApplyDefaultTable(table, HardwareDefaults{});
+    std::vector<std::wstring> names;
+    for (const auto& entry : table.entries())
+        names.push_back(entry.first);
+    names.push_back(L"CurMonitor");
+    return names;
+}
+
+StoreRequest SettingsStoreRequest(const Node& settings) {
+    StoreRequest request;
+    for (const std::wstring& name : DialogSettingNames()) {
+        const auto found = settings.entries().find(name);
+        if (found == settings.entries().end()) continue;
+        if (auto text = MakeTypedValueText(found->second)) request.settings.emplace_back(name, *text);
+    }
+    return request;
+}
+
+bool SettingsKeyWritable() {
+    std::wstring path = SettingsKeyPath;
+    REGSAM access = KEY_SET_VALUE;
+    for (;;) {
+        HKEY key = nullptr;
+        const LONG opened =
+            ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, WithView(access, RegistryView::Bit64), &key);
+        if (opened == ERROR_SUCCESS) {
+            ::RegCloseKey(key);
+            return true;
+        }
+        const size_t parent = path.rfind(L'\\');
+        if (opened != ERROR_FILE_NOT_FOUND || parent == std::wstring::npos) return false;
+        path.resize(parent);
+        access = KEY_CREATE_SUB_KEY;
+    }
+}
+
+bool CanElevate() {
+    return ElevationType() == TokenElevationTypeLimited;
+}
+
+bool SaveNeedsElevation() {
+    return !SettingsKeyWritable() && CanElevate();
+}
+
+ElevatedStoreResult StoreElevated(HWND owner, const StoreRequest& request) {
+    wchar_t folder[MAX_PATH + 1];
+    wchar_t file[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH || !::GetTempFileNameW(folder, L"qms", 0, file))
+        return ElevatedStoreResult::NotDone;
+    if (!WriteRequestFile(file, EncodeStoreRequest(request))) {
+        ::DeleteFileW(file);
+        return ElevatedStoreResult::NotDone;
+    }
+    const std::wstring parameters = std::wstring(kElevatedStoreSwitch) + L" \"" + file + L"\"";
+    const DWORD error = Seams().run ? Seams().run(parameters) : RunElevatedAndWait(owner, parameters);
+    ::DeleteFileW(file);
+    if (error == ERROR_CANCELLED) return ElevatedStoreResult::Declined;
+    if (error != ERROR_SUCCESS) return ElevatedStoreResult::NotDone;
+    return KeyHolds(request) ? ElevatedStoreResult::Stored : ElevatedStoreResult::Failed;
+}
+
+bool StoreAfterFailedWrite(HWND owner, const StoreRequest& request) {
+    if (CanElevate()) {
+        switch (StoreElevated(owner, request)) {
+        case ElevatedStoreResult::Stored:
+            return true;
+        case ElevatedStoreResult::Declined: // the user's own choice: nothing to tell
+        case ElevatedStoreResult::Failed:   // the elevated instance has said why
+            return false;
+        case ElevatedStoreResult::NotDone:
+            break;
+        }
+    }
+    ShowRegistryWriteError(owner);
+    return false;
+}
+
+void RunElevatedStore(const std::wstring& requestFile) {
+    const std::optional<std::wstring> text = ReadRequestFile(requestFile);
+    if (!text) return;
+    const std::optional<StoreRequest> request = DecodeStoreRequest(*text, DialogSettingNames());
+    if (!request) return;
+    Node settings;
+    for (const auto& [name, value] : request->settings)
+        settings.Get(name) = std::move(*ReadTypedValueText(value));
+    bool stored = request->settings.empty() || SaveSettings(settings);
+    if (stored && request->playlist) stored = WriteStoredPlaylist(*request->playlist);
+    if (!stored) ShowRegistryWriteError(nullptr);
+}
+
+void SetElevationForTesting(std::function<TOKEN_ELEVATION_TYPE()> type,
+                            std::function<DWORD(const std::wstring& parameters)> run) {
+    Seams() = {std::move(type), std::move(run)};
+}
+
+} // namespace qm

@@ -1,0 +1,63 @@
+// Storing the settings through an elevated instance of this program, for a user whose token cannot write
+// the settings key under HKEY_LOCAL_MACHINE but who can become administrator (an administrator's
+// filtered token): the Windows way, one elevation prompt and the save is done.
+//
+// The values travel in a file in the user's temporary folder, named on the elevated instance's command
+// line: the request may be megabytes (the playlist), more than a command line holds, and a file of the
+// user's own is what the user's elevated instance can read. The elevated instance trusts nothing in it
+// (see DecodeStoreRequest) and writes only the settings key's known values.
+#pragma once
+
+#include "launcher/command_line.h"
+#include "settings/node.h"
+#include "settings/store_request.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+// The names of the settings that the settings dialog writes: the default table's and "CurMonitor".
+std::vector<std::wstring> DialogSettingNames();
+
+// The request that stores what the tree holds for those names.
+StoreRequest SettingsStoreRequest(const Node& settings);
+
+// Whether the settings key can be written with this token (the key, or where it is missing, the
+// nearest key above it, allows it).
+bool SettingsKeyWritable();
+
+// Whether the user can elevate: the token is an administrator's filtered one.
+bool CanElevate();
+
+// The key cannot be written, but the user can elevate: OK carries the shield.
+bool SaveNeedsElevation();
+
+// Stored: the key holds every value of the request. Declined: the user refused the prompt. Failed: the
+// elevated instance ran but the key does not hold the values (it has shown the error box when its own
+// write failed). NotDone: the elevated instance could not be started, or did not end in time.
+enum class ElevatedStoreResult { Stored, Declined, Failed, NotDone };
+
+// Starts the elevated instance on the request and waits for it, at most two minutes, delivering the
+// messages of this thread's windows but none of the user's input, with the wait cursor.
+ElevatedStoreResult StoreElevated(HWND owner, const StoreRequest& request);
+
+// After the dialog's own write failed: stores through the elevated instance when the user can elevate.
+// The error box (owned by owner) when nothing else has said why the values are not stored; nothing for a
+// refused prompt. True when the values are stored.
+bool StoreAfterFailedWrite(HWND owner, const StoreRequest& request);
+
+// The elevated instance: reads the request file, and when all of it is valid writes it; the error box
+// when the write fails. Nothing else shows.
+void RunElevatedStore(const std::wstring& requestFile);
+
+// Tests replace the token's elevation type and the elevated start: run gets the parameters of the
+// elevated instance's command line and returns ERROR_SUCCESS once it has ended, ERROR_CANCELLED for a
+// refused prompt, or another error. Empty functions restore the real ones.
+void SetElevationForTesting(std::function<TOKEN_ELEVATION_TYPE()> type,
+                            std::function<DWORD(const std::wstring& parameters)> run);
+
+} // namespace qm
