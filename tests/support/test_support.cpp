@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cwchar>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -274,6 +275,27 @@ bool RunToEndClosingWindows(ChildProcess& child, DWORD timeoutMs, int* windowsCl
         timeoutMs, 50);
     if (windowsClosed) *windowsClosed = closed;
     return ended;
+}
+
+UINT TestDpi() {
+    wchar_t text[16] = {};
+    const DWORD length = ::GetEnvironmentVariableW(L"QM_TEST_DPI", text, 16);
+    return length > 0 && length < 16 ? static_cast<UINT>(std::wcstoul(text, nullptr, 10)) : 96;
+}
+
+SIZE ScreenAtDpi(UINT dpi) {
+    return dpi <= 144 ? SIZE{1280, 1024} : SIZE{2560, 1600};
+}
+
+SIZE IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return {};
+    BITMAP bitmap{};
+    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    const bool maskOnly = !info.hbmColor; // the mask holds the image over itself: twice as high
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    return {bitmap.bmWidth, maskOnly ? bitmap.bmHeight / 2 : bitmap.bmHeight};
 }
 
 } // namespace qmtest

@@ -109,4 +109,12 @@ namespace qmtest {
 // that a mode that would wait for the user still ends. Returns false on time-out.
 bool RunToEndClosingWindows(ChildProcess& child, DWORD timeoutMs, int* windowsClosed = nullptr);
 
+// The DPI this test process runs at: the one named in QM_TEST_DPI by the test that started it at another
+// scale, else 96.
+UINT TestDpi();
+// The screen that goes with a scale, which a dialog shown at that DPI must fit.
+SIZE ScreenAtDpi(UINT dpi);
+// Width and height of an icon's image; 0 x 0 for none.
+SIZE IconSize(HICON icon);
+
 } // namespace qmtest

@@ -2,6 +2,7 @@
 // and the real dialogs at 120, 144 and 192 DPI (each run in a process started at that DPI).
 #include "launcher/modes.h"
 #include "platform/dpi.h"
+#include "standin_support.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +106,35 @@ void ConfigureUntilDeclared() {
 
 TEST(DpiAwarenessDeathTest, ConfigureModeDeclaresPerMonitorV2BeforeAnyWindow) {
     EXPECT_EXIT(ConfigureUntilDeclared(), ::testing::ExitedWithCode(kDeclared), "");
+}
+
+// The dialogs' own tests of their texts (every language), icons, list column and size, run again in a
+// process started at each other scale: Wine takes the system DPI from LogPixels when a process starts,
+// and lays every window out at it as Windows lays out a DPI-aware one.
+TEST(DpiScales, TheDialogsTestsPassAt120And144And192Dpi) {
+    struct Suite {
+        const wchar_t *program, *filter;
+    };
+    const Suite suites[] = {
+        {L"win32_settings_dialog_test.exe",
+         L"SettingsDialogTest.OpensWithIcon*:SettingsDialogTest.EveryText*"},
+        {L"win32_playlist_dialog_test.exe", L"PlaylistEditor.OpensWithTheStored*:PlaylistEditor.TextsIn*"},
+    };
+    SavedRegistryValue logPixels(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", 0);
+    for (DWORD dpi : {120u, 144u, 192u}) {
+        ASSERT_TRUE(logPixels.SetRaw(REG_DWORD, &dpi, sizeof(dpi)));
+        ::SetEnvironmentVariableW(L"QM_TEST_DPI", std::to_wstring(dpi).c_str());
+        for (const Suite& suite : suites) {
+            SCOPED_TRACE(testing::Message() << dpi << " DPI");
+            ChildProcess child = ChildProcess::Start(Quote(BuildDir() + L"\\" + suite.program) +
+                                                     L" --gtest_filter=" + suite.filter);
+            ASSERT_TRUE(child.started());
+            ASSERT_TRUE(child.WaitExit(kSettingsDialogTimeLimitMs));
+            EXPECT_EQ(child.ExitCode(), 0u)
+                << "see the failures of " << testing::PrintToString(suite.program);
+        }
+    }
+    ::SetEnvironmentVariableW(L"QM_TEST_DPI", nullptr);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // machines, in each language, and what the monitor choices write into the settings tree.
 #include "dialogs/settings_dialog.h"
 #include "localisation/string_table.h"
+#include "platform/dpi.h"
 #include "settings/product.h"
 
 #include "dialog_template.h"
@@ -77,7 +78,18 @@ TEST(SettingsDialogTemplate, ControlsAsTheUserMeetsThem) {
 TEST_F(SettingsDialogTest, OpensWithIconAndWithoutTheControlsTheTemplateLacks) {
     HWND dialog = Open();
     EXPECT_TRUE(::IsWindowVisible(dialog));
-    EXPECT_NE(::SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0);
+    // Both icons at the sizes the scale asks for, and again so on a screen of another scale.
+    for (UINT dpi : {TestDpi(), 192u}) {
+        SCOPED_TRACE(testing::Message() << dpi << " DPI");
+        auto icon = [dialog](WPARAM which) {
+            return IconSize(reinterpret_cast<HICON>(::SendMessageW(dialog, WM_GETICON, which, 0))).cx;
+        };
+        EXPECT_EQ(icon(ICON_BIG), ::MulDiv(32, dpi, 96));
+        EXPECT_EQ(icon(ICON_SMALL), ::MulDiv(16, dpi, 96));
+        RECT place{};
+        ::GetWindowRect(dialog, &place);
+        ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&place));
+    }
     for (int absent : {IDC_HQ_GRAPHICS, IDC_HQ_TEXTURES, IDC_VIDEO_MODE_LIST, IDC_DESKTOP_RES})
         EXPECT_EQ(Item(absent), nullptr) << absent;
 }
@@ -364,6 +376,11 @@ TEST_F(SettingsDialogTest, EveryTextFollowsTheStoredLanguageAndFitsItsBox) {
         ASSERT_NE(qm::CurrentStringTable(), nullptr);
         EXPECT_EQ(qm::CurrentStringTable()->CurrentLanguageTag(), c.language);
         EXPECT_EQ(text_fit::ClippedTextsReport(dialog), L"");
+        EXPECT_EQ(qm::DpiOf(dialog), TestDpi());
+        RECT frame{};
+        ::GetWindowRect(dialog, &frame);
+        EXPECT_LE(frame.right - frame.left, ScreenAtDpi(TestDpi()).cx);
+        EXPECT_LE(frame.bottom - frame.top, ScreenAtDpi(TestDpi()).cy);
 
         // No English left, but for those words, the monitors' names (the system's) and the sample counts.
         std::vector<std::wstring> same = {L"", L"OK", c.sameWord, L"2x", L"4x", L"8x"};
