@@ -279,23 +279,32 @@ bool RunToEndClosingWindows(ChildProcess& child, DWORD timeoutMs, int* windowsCl
 
 UINT TestDpi() {
     wchar_t text[16] = {};
-    const DWORD length = ::GetEnvironmentVariableW(L"QM_TEST_DPI", text, 16);
-    return length > 0 && length < 16 ? static_cast<UINT>(std::wcstoul(text, nullptr, 10)) : 96;
+    return ::GetEnvironmentVariableW(L"QM_TEST_DPI", text, 16) ? std::wcstoul(text, nullptr, 10) : 96;
 }
 
-SIZE ScreenAtDpi(UINT dpi) {
-    return dpi <= 144 ? SIZE{1280, 1024} : SIZE{2560, 1600};
+bool FitsTheScreenOfItsScale(HWND window) {
+    RECT frame{};
+    ::GetWindowRect(window, &frame);
+    const bool large = TestDpi() > 144;
+    return frame.right - frame.left <= (large ? 2560 : 1280) &&
+           frame.bottom - frame.top <= (large ? 1600 : 1024);
 }
 
-SIZE IconSize(HICON icon) {
+void MoveToDpi(HWND window, UINT dpi) {
+    RECT place{};
+    ::GetWindowRect(window, &place);
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&place));
+    PumpMessages(50);
+}
+
+int IconWidth(HICON icon) {
     ICONINFO info{};
-    if (!icon || !::GetIconInfo(icon, &info)) return {};
-    BITMAP bitmap{};
-    ::GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
-    const bool maskOnly = !info.hbmColor; // the mask holds the image over itself: twice as high
+    if (!icon || !::GetIconInfo(icon, &info)) return 0;
+    BITMAP mask{};
+    ::GetObjectW(info.hbmMask, sizeof(mask), &mask);
+    ::DeleteObject(info.hbmMask);
     if (info.hbmColor) ::DeleteObject(info.hbmColor);
-    if (info.hbmMask) ::DeleteObject(info.hbmMask);
-    return {bitmap.bmWidth, maskOnly ? bitmap.bmHeight / 2 : bitmap.bmHeight};
+    return mask.bmWidth;
 }
 
 } // namespace qmtest

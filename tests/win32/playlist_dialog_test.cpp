@@ -176,19 +176,15 @@ TEST_F(PlaylistEditor, OpensWithTheStoredEntriesThatStillExistInOrder) {
     // The line with a carriage return names nothing; the same path on its own line does.
     EXPECT_THAT(InStep(), ElementsAre(Music(2), Music(0), Music(3)));
 
-    // One column, as wide as the long sample text plus a margin of 15 pixels at 96 DPI, and again so
-    // when the window moves to a screen of another scale.
+    // One column, as wide as the long sample text plus a margin of 15 pixels at 96 DPI, at any scale.
     const std::wstring sample = L"FileName" + std::wstring(98, L' ');
-    const int textWidth = static_cast<int>(
+    const int expected = static_cast<int>(
         ::SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(sample.c_str())));
-    EXPECT_GT(textWidth, 15);
+    EXPECT_GT(expected, 15);
     EXPECT_EQ(qm::DpiOf(dialog_->handle()), TestDpi());
-    EXPECT_EQ(::SendMessageW(list_, LVM_GETCOLUMNWIDTH, 0, 0), textWidth + ::MulDiv(15, TestDpi(), 96));
-    RECT place{};
-    ::GetWindowRect(dialog_->handle(), &place);
-    ::SendMessageW(dialog_->handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&place));
-    PumpMessages(50);
-    EXPECT_EQ(::SendMessageW(list_, LVM_GETCOLUMNWIDTH, 0, 0), textWidth + 30);
+    EXPECT_EQ(::SendMessageW(list_, LVM_GETCOLUMNWIDTH, 0, 0), expected + ::MulDiv(15, TestDpi(), 96));
+    MoveToDpi(dialog_->handle(), 192);
+    EXPECT_EQ(::SendMessageW(list_, LVM_GETCOLUMNWIDTH, 0, 0), expected + 30);
     wchar_t columnText[200] = {};
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_FMT;
@@ -524,10 +520,7 @@ TEST_F(PlaylistEditor, TextsInTheFourLanguages) {
         EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_REMOVE_FILES)), expected.remove);
         EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_SHUFFLE)), expected.shuffle);
         EXPECT_EQ(text_fit::ClippedTextsReport(window), L"");
-        RECT frame{};
-        ::GetWindowRect(window, &frame);
-        EXPECT_LE(frame.right - frame.left, ScreenAtDpi(TestDpi()).cx);
-        EXPECT_LE(frame.bottom - frame.top, ScreenAtDpi(TestDpi()).cy);
+        EXPECT_TRUE(FitsTheScreenOfItsScale(window));
         AnswerOneFile(Music(0));
         Click(IDC_ADD_FILES);
         const std::wstring filter = g_answer.filter;

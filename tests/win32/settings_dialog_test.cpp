@@ -78,17 +78,14 @@ TEST(SettingsDialogTemplate, ControlsAsTheUserMeetsThem) {
 TEST_F(SettingsDialogTest, OpensWithIconAndWithoutTheControlsTheTemplateLacks) {
     HWND dialog = Open();
     EXPECT_TRUE(::IsWindowVisible(dialog));
-    // Both icons at the sizes the scale asks for, and again so on a screen of another scale.
+    // Both icons at the sizes the scale asks for, and so again once on a screen of 192 DPI.
     for (UINT dpi : {TestDpi(), 192u}) {
-        SCOPED_TRACE(testing::Message() << dpi << " DPI");
         auto icon = [dialog](WPARAM which) {
-            return IconSize(reinterpret_cast<HICON>(::SendMessageW(dialog, WM_GETICON, which, 0))).cx;
+            return IconWidth(reinterpret_cast<HICON>(::SendMessageW(dialog, WM_GETICON, which, 0)));
         };
-        EXPECT_EQ(icon(ICON_BIG), ::MulDiv(32, dpi, 96));
-        EXPECT_EQ(icon(ICON_SMALL), ::MulDiv(16, dpi, 96));
-        RECT place{};
-        ::GetWindowRect(dialog, &place);
-        ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&place));
+        EXPECT_EQ(icon(ICON_BIG), ::MulDiv(32, dpi, 96)) << dpi;
+        EXPECT_EQ(icon(ICON_SMALL), ::MulDiv(16, dpi, 96)) << dpi;
+        MoveToDpi(dialog, 192);
     }
     for (int absent : {IDC_HQ_GRAPHICS, IDC_HQ_TEXTURES, IDC_VIDEO_MODE_LIST, IDC_DESKTOP_RES})
         EXPECT_EQ(Item(absent), nullptr) << absent;
@@ -377,10 +374,7 @@ TEST_F(SettingsDialogTest, EveryTextFollowsTheStoredLanguageAndFitsItsBox) {
         EXPECT_EQ(qm::CurrentStringTable()->CurrentLanguageTag(), c.language);
         EXPECT_EQ(text_fit::ClippedTextsReport(dialog), L"");
         EXPECT_EQ(qm::DpiOf(dialog), TestDpi());
-        RECT frame{};
-        ::GetWindowRect(dialog, &frame);
-        EXPECT_LE(frame.right - frame.left, ScreenAtDpi(TestDpi()).cx);
-        EXPECT_LE(frame.bottom - frame.top, ScreenAtDpi(TestDpi()).cy);
+        EXPECT_TRUE(FitsTheScreenOfItsScale(dialog));
 
         // No English left, but for those words, the monitors' names (the system's) and the sample counts.
         std::vector<std::wstring> same = {L"", L"OK", c.sameWord, L"2x", L"4x", L"8x"};
