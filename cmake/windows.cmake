@@ -108,6 +108,10 @@ foreach(target IN LISTS QM_WINE_TEST_TARGETS)
   endif()
 endforeach()
 
+# The DPI test runs the dialogs' tests at other scales: it changes the prefix's system DPI meanwhile.
+add_dependencies(win32_dpi_test win32_settings_dialog_test win32_playlist_dialog_test)
+set_tests_properties(wine.win32.dpi_test PROPERTIES RUN_SERIAL TRUE)
+
 # The shipped file imports Windows system DLLs only.
 add_test(NAME build.scr_imports_system_dlls_only
          COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${QM_OBJDUMP} -DFILE=$<TARGET_FILE:qm_scr>

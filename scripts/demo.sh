@@ -4,8 +4,9 @@
 # with the stand-in main program installed where the screensaver finds it (so "/s" works by hand too).
 # With a display (DISPLAY set) the dialog is yours until you close it. Without one, a virtual display is
 # used and the demo ends by itself, leaving in build/screenshots/: one screenshot of the dialog per
-# language, the texts each language's dialog cuts off (clipped-texts.txt), the playlist editor holding a
-# few entries, and the preview. Nothing the demo stores for itself outlives it.
+# language and one in English at 144 DPI, the texts each language's dialog cuts off at 96, 120, 144 and
+# 192 DPI (clipped-texts.txt), the playlist editor holding a few entries, and the preview. Nothing the
+# demo stores for itself outlives it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -23,6 +24,8 @@ else
 fi
 
 had_display=${DISPLAY:-}
+# Big enough for the dialog at 192 DPI (about 1,300 x 840 pixels), should the demo start the display.
+export QM_SCREEN_SIZE=${QM_SCREEN_SIZE:-2560x1600}
 "$root/scripts/wine-env.sh" start "$build"
 wine_env "$build"
 wine_display
@@ -38,11 +41,21 @@ shots="$root/build/screenshots"
 mkdir -p "$shots"
 ready="$shots/.ready" done_file="$shots/.done" measured="$shots/.measured"
 music="$WINEPREFIX/drive_c/users/Public/Music/Demo playlist"
-trap 'rm -rf "$ready" "$done_file" "$measured" "$music"; "$root/scripts/wine-env.sh" stop "$build"' EXIT
+# The system DPI (Wine reads it when a program starts), put back as it was at the end.
+dpi_key='HKCU\Control Panel\Desktop'
+dpi_before=$( (wine reg query "$dpi_key" /v LogPixels 2>/dev/null || true) | tr -d '\r' | sed -n 's/.*REG_DWORD *//p')
+set_dpi() { # DPI, or "" for none
+  if [ -n "$1" ]; then
+    wine reg add "$dpi_key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  else
+    wine reg delete "$dpi_key" /v LogPixels /f >/dev/null 2>&1 || true
+  fi
+}
+trap 'set_dpi "$dpi_before"; rm -rf "$ready" "$done_file" "$measured" "$music"; "$root/scripts/wine-env.sh" stop "$build"' EXIT
 failed=0
 
 # Runs the demo driver in MODE (its arguments after the ready and done files follow) and saves a screenshot
-# of the window it shows as OUT_PNG, or of the whole screen when it shows none.
+# of the window it shows as OUT_PNG (none when OUT_PNG is -), or of the whole screen when it shows none.
 shoot() { # OUT_PNG MODE ARGUMENT...
   local out=$1 mode=$2
   shift 2
@@ -51,14 +64,17 @@ shoot() { # OUT_PNG MODE ARGUMENT...
   local driver=$! x=0 y=0 w=0 h=0 code=0
   while [ ! -s "$ready" ] && kill -0 $driver 2>/dev/null; do sleep 0.2; done
   read -r x y w h < <(tr -d '\r' 2>/dev/null < "$ready") || true
-  if [ "$w" -gt 0 ] && [ "$h" -gt 0 ]; then
+  if [ "$out" = - ]; then
+    :
+  elif [ "$w" -gt 0 ] && [ "$h" -gt 0 ]; then
     /usr/bin/import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$out"
   else
     /usr/bin/import -display "$DISPLAY" -window root "$out"
   fi
   touch "$done_file"
   wait $driver || code=$?
-  echo "Screenshot: $out (the program ended with exit code $code)"
+  if [ "$out" = - ]; then echo "Measured (the program ended with exit code $code)"; else
+    echo "Screenshot: $out (the program ended with exit code $code)"; fi
   [ $code -eq 0 ] || failed=1
 }
 
@@ -71,20 +87,27 @@ set_language() { # tag, or "" for none
 }
 before=$( (wine reg query "$settings_key" /v Language /reg:64 2>/dev/null || true) | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
 
-# Per language: the dialog's screenshot, and a section of the report of texts wider than their boxes.
+# Per language and scale: the report's lines of texts wider than their boxes ("fr 144  none" when every
+# text fits); the dialog's screenshot per language at 96 DPI, and in English at 144 DPI.
 report="$shots/clipped-texts.txt"
 : > "$report"
 for lang in en de fr ru; do
   set_language "$lang"
-  rm -f "$measured"
-  shoot "$shots/settings-dialog-$lang.png" settings "$(winpath "$measured")" "\"$(winpath "$scr")\" /c"
-  [ "$lang" = en ] || echo >> "$report"
-  if [ -s "$measured" ]; then
-    tr -d '\r' < "$measured" | sed "s/^/$lang  /" >> "$report"
-  else
-    echo "$lang  not measured" >> "$report"; failed=1
-  fi
+  for dpi in 96 120 144 192; do
+    set_dpi "$dpi"
+    out=-
+    [ "$dpi" = 96 ] && out="$shots/settings-dialog-$lang.png"
+    [ "$dpi" = 144 ] && [ "$lang" = en ] && out="$shots/settings-dialog-$lang-$dpi.png"
+    rm -f "$measured"
+    shoot "$out" settings "$(winpath "$measured")" "\"$(winpath "$scr")\" /c"
+    if [ -s "$measured" ]; then
+      tr -d '\r' < "$measured" | sed "s/^/$lang $dpi  /" >> "$report"
+    else
+      echo "$lang $dpi  not measured" >> "$report"; failed=1
+    fi
+  done
 done
+set_dpi "$dpi_before"
 echo "Texts wider than their boxes: $report"
 
 # The playlist editor in English, holding a few files made for it (the driver stores them as the playlist

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Wine session of one build folder: a 64-bit prefix (created once, non-interactively), a virtual
-# display when none is set, and a wineserver kept alive so that each program starts fast.
+# display when none is set (QM_SCREEN_SIZE, 1280x1024 unless set), and a wineserver kept alive so that
+# each program starts fast.
 #   wine-env.sh start BUILD_DIR   prepare everything; prints nothing but errors
 #   wine-env.sh stop BUILD_DIR    shut the wineserver and the virtual display down
 set -euo pipefail
@@ -17,7 +18,7 @@ start_display() {
   local n
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 < /dev/null &
+    setsid Xvfb ":$n" -screen 0 "${QM_SCREEN_SIZE:-1280x1024}x24" -nolisten tcp >/dev/null 2>&1 < /dev/null &
     echo $! > "$wine_xvfb_pid_file"
     for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
     if [ -e "/tmp/.X11-unix/X$n" ]; then

@@ -66,17 +66,19 @@ LRESULT CSettingsDlg::OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&
 
     SetWindowText(FormatTranslated(L"%s %s Configuration", kProductName, kVersionText).c_str());
     ShowWindow(SW_SHOWNORMAL);
-    // Our own copy of the icon (not the shared one LoadIcon hands out), so destroying it is ours to do.
-    icon_.reset(
-        static_cast<HICON>(::LoadImageW(Module().instance(), MAKEINTRESOURCEW(IDI_PRODUCT), IMAGE_ICON,
-                                        ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    icons_.Show(hwnd_, Module().instance(), IDI_PRODUCT, DpiOf(hwnd_));
     probes_.AnnounceTo(hwnd_, kProbeAnswerMessage);
     // Only now: started earlier, the probes' loading of Direct3D and their work on the other core slow the
     // making of the dialog down more than they gain, and the answers come no sooner.
     StartDisplayProbes();
     if (needFacts) probes_.StartFacts();
     return TRUE;
+}
+
+LRESULT CSettingsDlg::OnDpiChanged(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    icons_.Show(hwnd_, Module().instance(), IDI_PRODUCT, LOWORD(wParam));
+    handled = FALSE; // the dialog lays itself out anew in the default handling
+    return 0;
 }
 
 LRESULT CSettingsDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {

@@ -47,6 +47,7 @@ class CSettingsDlg : public CSettingsDlgBase {
     QM_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     QM_MESSAGE_HANDLER(kProbeAnswerMessage, OnProbeAnswer)
     QM_MESSAGE_HANDLER(WM_HSCROLL, OnTrackbarMoved)
+    QM_MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
     QM_COMMAND_HANDLER(IDC_ENABLE_MUSIC, BN_CLICKED, OnEnableMusic)
     QM_COMMAND_HANDLER(IDC_ENABLE_SOUNDS, BN_CLICKED, OnEnableSounds)
     QM_COMMAND_HANDLER(IDC_ANTIALIASING, BN_CLICKED, OnAntialiasing)
@@ -95,6 +96,7 @@ class CSettingsDlg : public CSettingsDlgBase {
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnProbeAnswer(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTrackbarMoved(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnEnableMusic(WORD, WORD, HWND, BOOL&);
     LRESULT OnEnableSounds(WORD, WORD, HWND, BOOL&);
     LRESULT OnAntialiasing(WORD, WORD, HWND, BOOL&);

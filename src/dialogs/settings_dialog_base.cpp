@@ -94,7 +94,7 @@ void CSettingsDlgBase::FillMonitorList() {
 }
 
 LRESULT CSettingsDlgBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    icon_.reset();
+    icons_.Reset();
     ::PostQuitMessage(0);
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "display/display_tables.h"
 #include "platform/dialog_impl.h"
+#include "platform/dpi.h"
 #include "platform/unique_handle.h"
 #include "settings/node.h"
 
@@ -94,7 +95,7 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     HWND highQualityTextures_ = nullptr;
     HWND showFps_ = nullptr; // no template has it; the absent-control rule makes its uses harmless
     HWND exitOnMouse_ = nullptr;
-    UniqueIcon icon_;
+    WindowIcons icons_;
     UINT liveMessage_ = 0;
     HWND wallpaper_ = nullptr;
     HWND monitorList_ = nullptr;

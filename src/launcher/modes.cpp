@@ -1,6 +1,7 @@
 #include "launcher/modes.h"
 
 #include "platform/app_module.h"
+#include "platform/dpi.h"
 #include "settings/elevated_store.h"
 
 #include <commctrl.h>
@@ -29,6 +30,11 @@ template <typename Body> void WithGuiStartup(HINSTANCE instance, Body body) {
 void RunScreensaverMode(HINSTANCE instance, const ScreensaverCommand& command) {
     switch (command.mode) {
     case ScreensaverMode::Configure:
+        // Only here: the settings dialog and the playlist editor are drawn sharp at every scale. The
+        // preview's window is a child of a window of the Display control panel's process, and Windows lets
+        // no child's awareness differ from its host's, so it stays as the host is; the run mode's
+        // error boxes keep theirs. Declared before any window exists: awareness is set once per process.
+        DeclareDpiAwareness();
         WithGuiStartup(instance, [&] { RunConfigure(ToWindow(command.hostWindow)); });
         break;
     case ScreensaverMode::Preview:

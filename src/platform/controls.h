@@ -114,5 +114,11 @@ inline void ListViewSetItemCount(HWND control, std::size_t count, DWORD flags) {
 inline int ListViewStringWidth(HWND control, const std::wstring& text) {
     return static_cast<int>(Send(control, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
+inline int ListViewColumnWidth(HWND control, int column) {
+    return static_cast<int>(Send(control, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+}
+inline void ListViewSetColumnWidth(HWND control, int column, int width) {
+    Send(control, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
+}
 
 } // namespace qm::ctl

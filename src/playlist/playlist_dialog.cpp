@@ -2,6 +2,7 @@
 
 #include "localisation/string_table.h"
 #include "platform/controls.h"
+#include "platform/dpi.h"
 #include "playlist/open_file_names.h"
 #include "playlist/playlist_file.h"
 #include "settings/node.h"
@@ -58,6 +59,8 @@ class RedrawSuspended {
 std::wstring ColumnText() {
     return L"FileName" + std::wstring(98, L' ');
 }
+// Beyond the text, at 96 DPI.
+constexpr int kColumnMargin = 15;
 
 } // namespace
 
@@ -85,8 +88,7 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     listView_ = GetDlgItem(IDC_PLAYLIST_VIEW);
     shuffleBox_ = GetDlgItem(IDC_SHUFFLE);
 
-    const std::wstring columnText = ColumnText();
-    ctl::ListViewInsertColumn(listView_, 0, columnText, ctl::ListViewStringWidth(listView_, columnText) + 15);
+    ctl::ListViewInsertColumn(listView_, 0, ColumnText(), ColumnWidth(DpiOf(hwnd_)));
 
     std::vector<std::wstring> stored;
     ParsePlaylistText(std::wstring(), ReadStoredPlaylist(), stored);
@@ -101,6 +103,23 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     okShield_ = SaveNeedsElevation();
     ctl::SetShield(GetDlgItem(IDOK), okShield_);
     return TRUE;
+}
+
+int CPlaylistDlg::ColumnWidth(UINT dpi) const {
+    return ctl::ListViewStringWidth(listView_, ColumnText()) + ScaleToDpi(kColumnMargin, dpi);
+}
+
+LRESULT CPlaylistDlg::OnDpiChanged(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    // The dialog lays itself out and gives the list view its new font in the default handling, which
+    // runs after this: the column is fitted once that is done.
+    ::PostMessageW(hwnd_, kFitColumnMessage, LOWORD(wParam), 0);
+    handled = FALSE;
+    return 0;
+}
+
+LRESULT CPlaylistDlg::OnFitColumn(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    ctl::ListViewSetColumnWidth(listView_, 0, ColumnWidth(static_cast<UINT>(wParam)));
+    return 0;
 }
 
 LRESULT CPlaylistDlg::OnAddFiles(WORD, WORD, HWND, BOOL&) {

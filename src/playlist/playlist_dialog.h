@@ -42,7 +42,12 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
     QM_COMMAND_HANDLER(IDOK, BN_CLICKED, OnOk)
     QM_COMMAND_HANDLER(IDC_SHUFFLE, BN_CLICKED, OnShuffleClicked)
     QM_MESSAGE_HANDLER(WM_CLOSE, OnClose)
+    QM_MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
+    QM_MESSAGE_HANDLER(kFitColumnMessage, OnFitColumn)
     QM_END_MSG_MAP()
+
+    // Posted on a change of DPI, once the dialog has laid itself out anew; wParam is the new DPI.
+    static constexpr UINT kFitColumnMessage = WM_APP + 1;
 
   private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
@@ -52,6 +57,11 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
     LRESULT OnOk(WORD, WORD, HWND, BOOL&);
     LRESULT OnShuffleClicked(WORD, WORD, HWND, BOOL&);
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnFitColumn(UINT, WPARAM, LPARAM, BOOL&);
+
+    // The one column's width for the list view's font and the DPI.
+    int ColumnWidth(UINT dpi) const;
 
     void AddRow(const std::wstring& path);
     void AddRows(const std::vector<std::wstring>& paths);

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <cwchar>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -274,6 +275,36 @@ bool RunToEndClosingWindows(ChildProcess& child, DWORD timeoutMs, int* windowsCl
         timeoutMs, 50);
     if (windowsClosed) *windowsClosed = closed;
     return ended;
+}
+
+UINT TestDpi() {
+    wchar_t text[16] = {};
+    return ::GetEnvironmentVariableW(L"QM_TEST_DPI", text, 16) ? std::wcstoul(text, nullptr, 10) : 96;
+}
+
+bool FitsTheScreenOfItsScale(HWND window) {
+    RECT frame{};
+    ::GetWindowRect(window, &frame);
+    const bool large = TestDpi() > 144;
+    return frame.right - frame.left <= (large ? 2560 : 1280) &&
+           frame.bottom - frame.top <= (large ? 1600 : 1024);
+}
+
+void MoveToDpi(HWND window, UINT dpi) {
+    RECT place{};
+    ::GetWindowRect(window, &place);
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&place));
+    PumpMessages(50);
+}
+
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !::GetIconInfo(icon, &info)) return 0;
+    BITMAP mask{};
+    ::GetObjectW(info.hbmMask, sizeof(mask), &mask);
+    ::DeleteObject(info.hbmMask);
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    return mask.bmWidth;
 }
 
 } // namespace qmtest

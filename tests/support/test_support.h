@@ -109,4 +109,12 @@ namespace qmtest {
 // that a mode that would wait for the user still ends. Returns false on time-out.
 bool RunToEndClosingWindows(ChildProcess& child, DWORD timeoutMs, int* windowsClosed = nullptr);
 
+// The DPI this process was started at by a test at another scale (QM_TEST_DPI), else 96.
+UINT TestDpi();
+// Whether the window fits the screen of the test's scale: 1280 x 1024 up to 144 DPI, 2560 x 1600 above.
+bool FitsTheScreenOfItsScale(HWND window);
+// Tells the window, as Windows does, that it now shows at dpi, and lets it follow.
+void MoveToDpi(HWND window, UINT dpi);
+int IconWidth(HICON icon); // 0 for none
+
 } // namespace qmtest

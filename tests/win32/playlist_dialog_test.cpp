@@ -4,6 +4,7 @@
 #include "settings/elevated_store.h"
 
 #include "localisation/string_table.h"
+#include "platform/dpi.h"
 #include "playlist/open_file_names.h"
 #include "settings/node.h"
 #include "settings/product.h"
@@ -176,13 +177,15 @@ TEST_F(PlaylistEditor, OpensWithTheStoredEntriesThatStillExistInOrder) {
     // The line with a carriage return names nothing; the same path on its own line does.
     EXPECT_THAT(InStep(), ElementsAre(Music(2), Music(0), Music(3)));
 
-    // One column, as wide as the long sample text plus a margin.
+    // One column, as wide as the long sample text plus a margin of 15 pixels at 96 DPI, at any scale.
     const std::wstring sample = L"FileName" + std::wstring(98, L' ');
-    const int expected = static_cast<int>(::SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0,
-                                                         reinterpret_cast<LPARAM>(sample.c_str()))) +
-                         15;
+    const int expected = static_cast<int>(
+        ::SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(sample.c_str())));
     EXPECT_GT(expected, 15);
-    EXPECT_EQ(::SendMessageW(list_, LVM_GETCOLUMNWIDTH, 0, 0), expected);
+    EXPECT_EQ(qm::DpiOf(dialog_->handle()), TestDpi());
+    EXPECT_EQ(::SendMessageW(list_, LVM_GETCOLUMNWIDTH, 0, 0), expected + ::MulDiv(15, TestDpi(), 96));
+    MoveToDpi(dialog_->handle(), 192);
+    EXPECT_EQ(::SendMessageW(list_, LVM_GETCOLUMNWIDTH, 0, 0), expected + 30);
     wchar_t columnText[200] = {};
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_FMT;
@@ -523,6 +526,7 @@ TEST_F(PlaylistEditor, TextsInTheFourLanguages) {
         EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_REMOVE_FILES)), expected.remove);
         EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_SHUFFLE)), expected.shuffle);
         EXPECT_EQ(text_fit::ClippedTextsReport(window), L"");
+        EXPECT_TRUE(FitsTheScreenOfItsScale(window));
         AnswerOneFile(Music(0));
         Click(IDC_ADD_FILES);
         const std::wstring filter = g_answer.filter;

@@ -2,6 +2,7 @@
 // machines, in each language, and what the monitor choices write into the settings tree.
 #include "dialogs/settings_dialog.h"
 #include "localisation/string_table.h"
+#include "platform/dpi.h"
 #include "settings/product.h"
 
 #include "dialog_template.h"
@@ -77,7 +78,15 @@ TEST(SettingsDialogTemplate, ControlsAsTheUserMeetsThem) {
 TEST_F(SettingsDialogTest, OpensWithIconAndWithoutTheControlsTheTemplateLacks) {
     HWND dialog = Open();
     EXPECT_TRUE(::IsWindowVisible(dialog));
-    EXPECT_NE(::SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0);
+    // Both icons at the sizes the scale asks for, and so again once on a screen of 192 DPI.
+    for (UINT dpi : {TestDpi(), 192u}) {
+        auto icon = [dialog](WPARAM which) {
+            return IconWidth(reinterpret_cast<HICON>(::SendMessageW(dialog, WM_GETICON, which, 0)));
+        };
+        EXPECT_EQ(icon(ICON_BIG), ::MulDiv(32, dpi, 96)) << dpi;
+        EXPECT_EQ(icon(ICON_SMALL), ::MulDiv(16, dpi, 96)) << dpi;
+        MoveToDpi(dialog, 192);
+    }
     for (int absent : {IDC_HQ_GRAPHICS, IDC_HQ_TEXTURES, IDC_VIDEO_MODE_LIST, IDC_DESKTOP_RES})
         EXPECT_EQ(Item(absent), nullptr) << absent;
 }
@@ -364,6 +373,8 @@ TEST_F(SettingsDialogTest, EveryTextFollowsTheStoredLanguageAndFitsItsBox) {
         ASSERT_NE(qm::CurrentStringTable(), nullptr);
         EXPECT_EQ(qm::CurrentStringTable()->CurrentLanguageTag(), c.language);
         EXPECT_EQ(text_fit::ClippedTextsReport(dialog), L"");
+        EXPECT_EQ(qm::DpiOf(dialog), TestDpi());
+        EXPECT_TRUE(FitsTheScreenOfItsScale(dialog));
 
         // No English left, but for those words, the monitors' names (the system's) and the sample counts.
         std::vector<std::wstring> same = {L"", L"OK", c.sameWord, L"2x", L"4x", L"8x"};
