@@ -3,7 +3,8 @@
 # from starting "<scr> /c" until the settings dialog is ready for input, first with no saved settings and
 # then with saved ones (after one OK), against a program that shows an empty dialog from a template; the
 # response of "Restore Defaults" (click until the controls show the defaults), pressed at once when the
-# dialog is ready and pressed RESTORE_DELAY_MS later, as a user would; then the cost of each piece of
+# dialog is ready and pressed RESTORE_DELAY_MS later, as a user would; OK pressed as soon as a first opening
+# is ready, until the dialog is gone and until its process has ended; then the cost of each piece of
 # the dialog's initialisation measured cold in a fresh process, and the three slow probes of a first
 # opening on their threads against one after another (what the overlap gains on this machine). The
 # settings key is put back afterwards. The floors are built for the same flavour as the screensaver.
@@ -46,6 +47,8 @@ echo "Settings dialog (\"/c\"), first opening, no saved settings:"
 "$build/wine-run.sh" "$bench" ok "\"$scr\" /c"
 echo "Settings dialog (\"/c\"), saved settings (after one OK):"
 "$build/wine-run.sh" "$bench" start "$runs" "\"$scr\" /c"
+echo "OK at once: pressed as soon as a first opening is ready, until the dialog is gone and the process has ended:"
+"$build/wine-run.sh" "$bench" okatonce "$runs" "\"$scr\" /c"
 echo "Restore Defaults, pressed as soon as the dialog is ready:"
 "$build/wine-run.sh" "$bench" restore "$runs" 0 "\"$scr\" /c"
 echo "Restore Defaults, pressed ${delay} ms after the dialog is ready:"

@@ -6,6 +6,10 @@
 //       Prints each run and the medians.
 //   qm_configure_bench ok COMMAND_LINE
 //       Opens the dialog once and presses OK, so that the settings are saved.
+//   qm_configure_bench okatonce RUNS COMMAND_LINE
+//       Takes the saved settings away, opens the dialog (a first opening) and presses OK as soon as it is
+//       ready; measures from the press until the dialog is gone from the screen, and until the process
+//       has ended. Prints each run and the medians.
 //   qm_configure_bench restore RUNS DELAY_MS COMMAND_LINE
 //       Opens the dialog, waits DELAY_MS after it is ready, moves the music volume away from its default,
 //       presses "Restore Defaults" and measures until the dialog shows the default volume again.
@@ -25,6 +29,7 @@
 #include "localisation/string_table.h"
 #include "settings/node.h"
 #include "settings/settings_defaults.h"
+#include "settings/product.h"
 #include "settings/settings_record.h"
 
 #include "resource.h"
@@ -169,6 +174,37 @@ int PressOk(const std::wstring& commandLine) {
     return started.readyMs < 0 ? 1 : 0;
 }
 
+int OkAtOnce(int runs, const std::wstring& commandLine) {
+    std::vector<double> gone, ended;
+    for (int i = 0; i < runs; ++i) {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                            &key) == ERROR_SUCCESS) {
+            ::RegDeleteTreeW(key, nullptr);
+            ::RegCloseKey(key);
+        }
+        Started started = StartAndWaitReady(commandLine);
+        if (started.readyMs < 0) {
+            Finish(started);
+            std::fwprintf(stderr, L"run %d: no dialog\n", i + 1);
+            return 1;
+        }
+        const Clock::time_point press = Clock::now();
+        ::PostMessageW(started.dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(started.dialog, IDOK)));
+        while (::IsWindowVisible(started.dialog) && MillisecondsSince(press) < 60000)
+            ::Sleep(1);
+        gone.push_back(MillisecondsSince(press));
+        ::WaitForSingleObject(started.process.hProcess, 60000);
+        ended.push_back(MillisecondsSince(press));
+        std::printf("  run %d: gone %.0f ms, process ended %.0f ms after OK\n", i + 1, gone.back(),
+                    ended.back());
+        Finish(started);
+    }
+    std::printf("  median: gone %.0f ms, process ended %.0f ms\n", Median(gone), Median(ended));
+    return 0;
+}
+
 // The music volume the default table gives, which "Restore Defaults" puts back on the slider.
 int DefaultMusicVolume() {
     qm::Node defaults;
@@ -283,6 +319,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc >= 2 ? argv[1] : L"";
     if (argc >= 4 && mode == L"start") return Start(_wtoi(argv[2]), argv[3]);
     if (argc >= 3 && mode == L"ok") return PressOk(argv[2]);
+    if (argc >= 4 && mode == L"okatonce") return OkAtOnce(_wtoi(argv[2]), argv[3]);
     if (argc >= 5 && mode == L"restore") return Restore(_wtoi(argv[2]), _wtoi(argv[3]), argv[4]);
     if (argc >= 2 && mode == L"pieces") return Pieces();
     if (argc >= 3 && mode == L"probes") return Probes(std::wstring(argv[2]) == L"together");
