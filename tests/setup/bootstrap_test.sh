@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The set-up on a half-synced mirror, without the network: bootstrap.sh runs from a copy of the scripts
-# with stand-ins early on PATH (apt-get, dpkg-query, dpkg, sudo). The stand-in's update exits 100 as when
-# an index fails its size check; its install fails for unmet dependencies unless the release is preferred
-# (or always, with INSTALL=fail). Cases: the set-up goes on and installs with "-t bookworm"; it stops with
-# apt's message and a non-zero code when that fails too.
+# The set-up on a half-synced mirror, without the network: a copy of bootstrap.sh with stand-ins early on
+# PATH, whose update exits 100 and whose install fails for unmet dependencies unless the release is
+# preferred (INSTALL=fallback) or always (INSTALL=fail).
 set -uo pipefail
 src=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
@@ -33,11 +31,7 @@ printf '#!/bin/sh\nexec "$@"\n' > "$work/bin/sudo"
 chmod +x "$work/bin/"*
 
 failures=0
-check() { # DESCRIPTION CONDITION...
-  local what=$1
-  shift
-  if ! "$@"; then echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
+check() { "${@:2}" || { echo "FAILED: $1"; failures=$((failures + 1)); }; } # DESCRIPTION CONDITION...
 for case in fallback fail; do
   export CALLS="$work/calls-$case" INSTALL=$case
   : > "$CALLS"
@@ -55,7 +49,6 @@ for case in fallback fail; do
   else
     check "fail: the set-up stops with a non-zero code" [ $code -ne 0 ]
     check "fail: apt's own message is shown" grep -q '^E: Unable to correct problems' "$work/out"
-    check "fail: it does not say ready" bash -c "! grep -q 'bootstrap: ready' '$work/out'"
   fi
 done
 [ $failures -eq 0 ] && echo "all passed"
