@@ -21,8 +21,9 @@ packages=(
   xvfb x11-utils imagemagick fonts-dejavu-core
 )
 if [ "$what" = all ]; then
+  # git: the layout check lists the files it checks with git ls-files.
   packages+=(
-    clang libclang-rt-14-dev clang-format python3 hyperfine
+    clang libclang-rt-14-dev clang-format python3 hyperfine git
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
     wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
   )

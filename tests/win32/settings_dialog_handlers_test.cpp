@@ -4,8 +4,6 @@
 
 #include "settings_dialog_fixture.h"
 
-#include <aclapi.h>
-
 #include <string>
 
 using namespace qmtest;
@@ -271,65 +269,6 @@ TEST_F(SettingsDialogTest, ShuffleFromThePlaylistEditorReachesTheRegistryOnlyWit
         EXPECT_EQ(StoredSetting(L"ShufflePlayList"), settingsButton == IDOK ? L"2: 0" : L"2: 1");
         TearDown();
     }
-}
-
-// A settings key that anyone may read but nobody may write, as HKLM is for a user without rights.
-class ReadOnlySettingsKey {
-  public:
-    ReadOnlySettingsKey() {
-        StoreIntegerSetting(L"MusicVolumePercentage", 30);
-        ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, READ_CONTROL | WRITE_DAC, &key_);
-        EXPLICIT_ACCESSW access{};
-        access.grfAccessPermissions = KEY_READ | WRITE_DAC | DELETE;
-        access.grfAccessMode = SET_ACCESS;
-        access.grfInheritance = NO_INHERITANCE;
-        access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
-        access.Trustee.ptstrName = const_cast<wchar_t*>(L"EVERYONE");
-        PACL acl = nullptr;
-        ::SetEntriesInAclW(1, &access, nullptr, &acl);
-        ::SetSecurityInfo(key_, SE_REGISTRY_KEY,
-                          DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                          acl, nullptr);
-        ::LocalFree(acl);
-    }
-    ~ReadOnlySettingsKey() {
-        ::SetSecurityInfo(key_, SE_REGISTRY_KEY,
-                          DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                          nullptr, nullptr);
-        ::RegCloseKey(key_);
-    }
-    // Whether a write would be refused, checked the way the save opens the key.
-    static bool Refused() {
-        HKEY key = nullptr;
-        LSTATUS status = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, nullptr, 0,
-                                           KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr);
-        if (key) ::RegCloseKey(key);
-        return status != ERROR_SUCCESS;
-    }
-
-  private:
-    HKEY key_ = nullptr;
-};
-
-TEST_F(SettingsDialogTest, AFailedSaveShowsTheErrorBoxAndLosesNothing) {
-    StoreSetting(L"AppPath", L"C:\\Quillmere");
-    ReadOnlySettingsKey readOnly;
-    ASSERT_TRUE(ReadOnlySettingsKey::Refused()) << "the key is still writable; the test could not fail";
-    HWND dialog = Open();
-    Click(dialog, IDC_RUN_AT_STARTUP);
-    DragTrackbar(dialog, IDC_MUSIC_VOLUME, {90});
-    BoxText().clear();
-    {
-        ModalAnswer answer(dialog, &ReadAndCloseBox);
-        Click(dialog, IDOK);
-        ASSERT_TRUE(answer.answered()) << "no error box owned by the dialog";
-    }
-    EXPECT_EQ(BoxText(),
-              L"Error!|Error writing to the system registry. Please NOTE: You need to have sufficient "
-              L"administrative rights to run this program successfully.");
-    EXPECT_TRUE(::IsWindowVisible(dialog)) << "the dialog stays open for another OK or Cancel";
-    EXPECT_EQ(Position(IDC_MUSIC_VOLUME), 90);
-    EXPECT_FALSE(StoredRunEntry()) << "the Run entry follows the settings only";
 }
 
 } // namespace

@@ -71,6 +71,10 @@ TEST_F(ReadOnlyKey, OkStoresThroughOnePromptOrKeepsTheDialogAndTheRunEntry) {
             Click(window, IDOK);
             PumpMessages(50);
             EXPECT_EQ(answer.answered(), c.box);
+            EXPECT_EQ(BoxText(),
+                      c.box ? L"Error!|Error writing to the system registry. Please NOTE: You need to "
+                              L"have sufficient administrative rights to run this program successfully."
+                            : L"");
         }
         EXPECT_EQ(prompted, c.type == TokenElevationTypeLimited);
         EXPECT_EQ(dialog.Ended(), c.stored);
