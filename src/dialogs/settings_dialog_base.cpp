@@ -2,10 +2,10 @@
 
 #include "dialogs/product_web_page.h"
 #include "launcher/wallpaper.h"
-#include "settings/elevated_store.h"
 #include "localisation/language.h"
 #include "localisation/string_table.h"
 #include "platform/controls.h"
+#include "settings/elevated_store.h"
 #include "settings/settings_record.h"
 
 #include <shellapi.h>
@@ -135,9 +135,11 @@ void CSettingsDlgBase::FinishEnding() {
     ::KillTimer(hwnd_, kEndingTimer);
     if (ending_ == Ending::Ok) {
         StoreControls();
-        const HWND shown = ::IsWindowVisible(hwnd_) ? hwnd_ : ::GetWindow(hwnd_, GW_OWNER);
-        if (!SaveSettings(settings_) && !StoreAfterFailedWrite(shown, SettingsStoreRequest(settings_)))
-            return KeepOpenAfterFailedSave();
+        const bool shown = ::IsWindowVisible(hwnd_) != FALSE;
+        const HWND owner = ::GetWindow(hwnd_, GW_OWNER);
+        if (!SaveSettings(settings_) &&
+            !StoreAfterFailedWrite(shown ? hwnd_ : owner, SettingsStoreRequest(settings_)))
+            return KeepOpenAfterFailedSave(shown, owner);
         SettingsSaved();
     } else {
         RevertPreview();
@@ -146,9 +148,7 @@ void CSettingsDlgBase::FinishEnding() {
 }
 
 // Nothing the user set is lost: the dialog is back as the user left it, for another OK or for Cancel.
-void CSettingsDlgBase::KeepOpenAfterFailedSave() {
-    const bool shown = ::IsWindowVisible(hwnd_) != FALSE;
-    const HWND owner = ::GetWindow(hwnd_, GW_OWNER);
+void CSettingsDlgBase::KeepOpenAfterFailedSave(bool shown, HWND owner) {
     ending_ = Ending::None;
     ended_ = false;
     waitedLongEnough_ = false;

@@ -115,7 +115,7 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
     void BeginEnding(Ending ending);
-    void KeepOpenAfterFailedSave();
+    void KeepOpenAfterFailedSave(bool shown, HWND owner);
     LRESULT OnOk(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
     LRESULT OnVisit(WORD, WORD, HWND, BOOL&);

@@ -228,32 +228,37 @@ HRESULT ProbeDisplays(DisplayTables& tables, const ConfirmDevice& confirmDevice)
     return tables.adapterCount == 0 ? E_FAIL : S_OK;
 }
 
+namespace {
+
+// The position of the listed adapter whose Direct3D 9 ordinal is stored; -1 when none has it.
+int ListedPosition(const DisplayTables& tables, int64_t stored) {
+    for (uint32_t i = 0; i < tables.adapterCount && i < kAdapterSlots; ++i)
+        if (tables.adapters[i].ordinal == stored) return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace
+
 UINT ListedOrdinal(const DisplayTables& tables, int64_t stored) {
     if (tables.adapterCount == 0) return 0;
-    for (uint32_t i = 0; i < tables.adapterCount && i < kAdapterSlots; ++i)
-        if (tables.adapters[i].ordinal == stored) return tables.adapters[i].ordinal;
-    return tables.adapters[0].ordinal;
+    return tables.adapters[std::max(ListedPosition(tables, stored), 0)].ordinal;
 }
 
 void ApplyStoredMonitor(DisplayTables& tables, Node& settings) {
     if (tables.adapterCount == 0) return;
-    // The stored mode is looked up in the stored monitor's own list only; an index found in another
-    // adapter's list would point anywhere in this one.
     NodeValue& curMonitor = settings.Get("CurMonitor");
-    const int32_t stored = curMonitor.AsInteger();
-    const UINT listed = ListedOrdinal(tables, stored);
-    if (static_cast<int64_t>(listed) != stored) {
-        curMonitor = NodeValue(static_cast<int32_t>(listed));
+    const int position = ListedPosition(tables, curMonitor.AsInteger());
+    if (position < 0) {
+        curMonitor = NodeValue(static_cast<int32_t>(tables.adapters[0].ordinal));
         return;
     }
-    for (uint32_t i = 0; i < tables.adapterCount && i < kAdapterSlots; ++i) {
-        AdapterRecord& adapter = tables.adapters[i];
-        if (adapter.ordinal != listed) continue;
-        adapter.devices[0].currentMode =
-            FindModeIn(adapter, static_cast<uint32_t>(settings.Get("ModeWidth").AsInteger()),
-                       static_cast<uint32_t>(settings.Get("ModeHeight").AsInteger()),
-                       static_cast<D3DFORMAT>(settings.Get("ModeFormat").AsInteger()));
-    }
+    AdapterRecord& listed = tables.adapters[position];
+    // The stored mode is looked up in the stored monitor's own list only; an index found in another
+    // adapter's list would point anywhere in this one.
+    listed.devices[0].currentMode =
+        FindModeIn(listed, static_cast<uint32_t>(settings.Get("ModeWidth").AsInteger()),
+                   static_cast<uint32_t>(settings.Get("ModeHeight").AsInteger()),
+                   static_cast<D3DFORMAT>(settings.Get("ModeFormat").AsInteger()));
 }
 
 bool IsAdapterGroupAvailable(const DisplayTables& tables) {

@@ -1,5 +1,7 @@
 #include "settings/elevated_store.h"
 
+#include "platform/unique_handle.h"
+#include "launcher/command_line.h"
 #include "localisation/error_box.h"
 #include "settings/playlist_store.h"
 #include "settings/product.h"
@@ -29,13 +31,12 @@ ElevationSeams& Seams() {
 TOKEN_ELEVATION_TYPE ElevationType() {
     if (Seams().type) return Seams().type();
     TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return type;
+    UniqueKernelHandle token;
     DWORD size = 0;
     // Before Vista the class is unknown: no elevation to be had.
-    if (!::GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size))
-        type = TokenElevationTypeDefault;
-    ::CloseHandle(token);
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+        !::GetTokenInformation(token.get(), TokenElevationType, &type, sizeof(type), &size))
+        return TokenElevationTypeDefault;
     return type;
 }
 
@@ -63,7 +64,8 @@ DWORD RunElevatedAndWait(HWND owner, const std::wstring& parameters) {
         const DWORD error = ::GetLastError();
         return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
     }
-    if (!info.hProcess) return ERROR_SUCCESS;
+    const UniqueKernelHandle process(info.hProcess);
+    if (!process) return ERROR_SUCCESS;
 
     // The windows stay painted and the answers keep coming, but the user's input waits for the end.
     const HCURSOR waitCursor = ::LoadCursorW(nullptr, IDC_WAIT);
@@ -93,38 +95,31 @@ DWORD RunElevatedAndWait(HWND owner, const std::wstring& parameters) {
             }
         }
     }
-    ::CloseHandle(info.hProcess);
     if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
     return result;
 }
 
 bool WriteRequestFile(const std::wstring& path, const std::wstring& text) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                FILE_ATTRIBUTE_TEMPORARY, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                              FILE_ATTRIBUTE_TEMPORARY, nullptr));
     const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     DWORD written = 0;
-    const bool ok = ::WriteFile(file, text.data(), bytes, &written, nullptr) && written == bytes;
-    ::CloseHandle(file);
-    return ok;
+    return file && ::WriteFile(file.get(), text.data(), bytes, &written, nullptr) && written == bytes;
 }
 
 // The file's characters; nothing when it cannot be read whole or is over the request's bound.
 std::optional<std::wstring> ReadRequestFile(const std::wstring& path) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::optional<std::wstring> text;
+    const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
-    if (::GetFileSizeEx(file, &size) && size.QuadPart % sizeof(wchar_t) == 0 &&
-        size.QuadPart <= static_cast<LONGLONG>((kMaxStoreRequestChars + 1) * sizeof(wchar_t))) {
-        std::wstring read(static_cast<size_t>(size.QuadPart) / sizeof(wchar_t), L'\0');
-        DWORD got = 0;
-        if (::ReadFile(file, read.data(), static_cast<DWORD>(size.QuadPart), &got, nullptr) &&
-            got == size.QuadPart)
-            text = std::move(read);
-    }
-    ::CloseHandle(file);
+    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart % sizeof(wchar_t) != 0 ||
+        size.QuadPart > static_cast<LONGLONG>((kMaxStoreRequestChars + 1) * sizeof(wchar_t)))
+        return std::nullopt;
+    std::wstring text(static_cast<size_t>(size.QuadPart) / sizeof(wchar_t), L'\0');
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), text.data(), static_cast<DWORD>(size.QuadPart), &got, nullptr) ||
+        got != size.QuadPart)
+        return std::nullopt;
     return text;
 }
 
@@ -138,8 +133,7 @@ bool KeyHolds(const StoreRequest& request) {
     return !request.playlist || ReadStoredPlaylist() == *request.playlist;
 }
 
-} // namespace
-
+// The names of the settings that the settings dialog writes: the default table's and "CurMonitor".
 std::vector<std::wstring> DialogSettingNames() {
     Node table;
     ApplyDefaultTable(table, HardwareDefaults{});
@@ -150,27 +144,16 @@ std::vector<std::wstring> DialogSettingNames() {
     return names;
 }
 
-StoreRequest SettingsStoreRequest(const Node& settings) {
-    StoreRequest request;
-    for (const std::wstring& name : DialogSettingNames()) {
-        const auto found = settings.entries().find(name);
-        if (found == settings.entries().end()) continue;
-        if (auto text = MakeTypedValueText(found->second)) request.settings.emplace_back(name, *text);
-    }
-    return request;
-}
-
+// Whether the settings key can be written with this token (the key, or where it is missing, the
+// nearest key above it, allows it).
 bool SettingsKeyWritable() {
     std::wstring path = SettingsKeyPath;
     REGSAM access = KEY_SET_VALUE;
     for (;;) {
-        HKEY key = nullptr;
-        const LONG opened =
-            ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, WithView(access, RegistryView::Bit64), &key);
-        if (opened == ERROR_SUCCESS) {
-            ::RegCloseKey(key);
-            return true;
-        }
+        UniqueRegKey key;
+        const LONG opened = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0,
+                                            WithView(access, RegistryView::Bit64), key.put());
+        if (opened == ERROR_SUCCESS) return true;
         const size_t parent = path.rfind(L'\\');
         if (opened != ERROR_FILE_NOT_FOUND || parent == std::wstring::npos) return false;
         path.resize(parent);
@@ -178,14 +161,17 @@ bool SettingsKeyWritable() {
     }
 }
 
+// The user can elevate: the token is an administrator's filtered one.
 bool CanElevate() {
     return ElevationType() == TokenElevationTypeLimited;
 }
 
-bool SaveNeedsElevation() {
-    return !SettingsKeyWritable() && CanElevate();
-}
+// Stored: the key holds every value of the request. Declined: the user refused the prompt. Failed: the
+// elevated instance ran but the key does not hold the values (it has shown the error box when its own
+// write failed). NotDone: the elevated instance could not be started, or did not end in time.
+enum class ElevatedStoreResult { Stored, Declined, Failed, NotDone };
 
+// Starts the elevated instance on the request and waits for it (see RunElevatedAndWait).
 ElevatedStoreResult StoreElevated(HWND owner, const StoreRequest& request) {
     wchar_t folder[MAX_PATH + 1];
     wchar_t file[MAX_PATH + 1];
@@ -202,6 +188,22 @@ ElevatedStoreResult StoreElevated(HWND owner, const StoreRequest& request) {
     if (error == ERROR_CANCELLED) return ElevatedStoreResult::Declined;
     if (error != ERROR_SUCCESS) return ElevatedStoreResult::NotDone;
     return KeyHolds(request) ? ElevatedStoreResult::Stored : ElevatedStoreResult::Failed;
+}
+
+} // namespace
+
+StoreRequest SettingsStoreRequest(const Node& settings) {
+    StoreRequest request;
+    for (const std::wstring& name : DialogSettingNames()) {
+        const auto found = settings.entries().find(name);
+        if (found == settings.entries().end()) continue;
+        if (auto text = MakeTypedValueText(found->second)) request.settings.emplace_back(name, *text);
+    }
+    return request;
+}
+
+bool SaveNeedsElevation() {
+    return !SettingsKeyWritable() && CanElevate();
 }
 
 bool StoreAfterFailedWrite(HWND owner, const StoreRequest& request) {

@@ -8,7 +8,6 @@
 // (see DecodeStoreRequest) and writes only the settings key's known values.
 #pragma once
 
-#include "launcher/command_line.h"
 #include "settings/node.h"
 #include "settings/store_request.h"
 
@@ -16,34 +15,15 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace qm {
 
-// The names of the settings that the settings dialog writes: the default table's and "CurMonitor".
-std::vector<std::wstring> DialogSettingNames();
-
-// The request that stores what the tree holds for those names.
+// The request that stores what the tree holds for the names the settings dialog writes: the default
+// table's and "CurMonitor".
 StoreRequest SettingsStoreRequest(const Node& settings);
-
-// Whether the settings key can be written with this token (the key, or where it is missing, the
-// nearest key above it, allows it).
-bool SettingsKeyWritable();
-
-// Whether the user can elevate: the token is an administrator's filtered one.
-bool CanElevate();
 
 // The key cannot be written, but the user can elevate: OK carries the shield.
 bool SaveNeedsElevation();
-
-// Stored: the key holds every value of the request. Declined: the user refused the prompt. Failed: the
-// elevated instance ran but the key does not hold the values (it has shown the error box when its own
-// write failed). NotDone: the elevated instance could not be started, or did not end in time.
-enum class ElevatedStoreResult { Stored, Declined, Failed, NotDone };
-
-// Starts the elevated instance on the request and waits for it, at most two minutes, delivering the
-// messages of this thread's windows but none of the user's input, with the wait cursor.
-ElevatedStoreResult StoreElevated(HWND owner, const StoreRequest& request);
 
 // After the dialog's own write failed: stores through the elevated instance when the user can elevate.
 // The error box (owned by owner) when nothing else has said why the values are not stored; nothing for a

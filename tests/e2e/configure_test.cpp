@@ -1,6 +1,8 @@
 // Configure mode end to end: the built screensaver started with /c:HWND the way the Display control
 // panel starts it, driven from this process by window messages, with the stand-in main program running
 // as the animated wallpaper and reading the registry as the 64-bit main program does.
+#include "settings/store_request.h"
+
 #include "settings_dialog_support.h"
 #include "standin_support.h"
 #include "test_support.h"
@@ -202,23 +204,20 @@ TEST_F(ConfigureTest, TheElevatedStoreWritesExactlyAValidRequestAndNothingElse) 
     ASSERT_TRUE(settings_.SetText(L"MusicVolumePercentage", L"2: 33"));
     ASSERT_TRUE(settings_.SetText(L"PlayList", L"C:\\old.mp3\n"));
     const std::vector<std::wstring> before = AllStoredSettings();
-    auto request = [](std::vector<std::pair<std::wstring, std::wstring>> values) {
-        std::wstring text = L"settings store request 1\n";
-        for (const auto& [name, value] : values)
-            text += name + L"\t" + std::to_wstring(value.size()) + L"\n" + value + L"\n";
-        return text + L"end\n";
-    };
-    const std::wstring good = request({{L"MusicVolumePercentage", L"2: 80"}, {L"PlayList", L"C:\\a.mp3\n"}});
+    using qm::EncodeStoreRequest;
+    const std::wstring good = EncodeStoreRequest({{{L"MusicVolumePercentage", L"2: 80"}}, L"C:\\a.mp3\n"});
     const struct {
         const char* what;
         std::optional<std::wstring> text; // none: no file at all
     } bad[] = {
-        {"an unknown name", request({{L"MusicVolumePercentage", L"2: 80"}, {L"Evil", L"2: 1"}})},
-        {"a name with a path in it", request({{L"..\\Run\\MusicVolumePercentage", L"2: 80"}})},
-        {"a bad typed value", request({{L"MusicVolumePercentage", L"2: 80x"}})},
-        {"a value of another type", request({{L"MusicVolumePercentage", L"3: 80"}})},
-        {"a playlist line that is empty", request({{L"PlayList", L"C:\\a.mp3\n\n"}})},
-        {"an oversized playlist", request({{L"PlayList", std::wstring(1 << 22, L'a') + L"\n"}})},
+        {"an unknown name",
+         EncodeStoreRequest({{{L"MusicVolumePercentage", L"2: 80"}, {L"Evil", L"2: 1"}}, {}})},
+        {"a name with a path in it",
+         EncodeStoreRequest({{{L"..\\Run\\MusicVolumePercentage", L"2: 80"}}, {}})},
+        {"a bad typed value", EncodeStoreRequest({{{L"MusicVolumePercentage", L"2: 80x"}}, {}})},
+        {"a value of another type", EncodeStoreRequest({{{L"MusicVolumePercentage", L"3: 80"}}, {}})},
+        {"a playlist line that is empty", EncodeStoreRequest({{}, L"C:\\a.mp3\n\n"})},
+        {"an oversized playlist", EncodeStoreRequest({{}, std::wstring(1 << 22, L'a') + L"\n"})},
         {"a truncated request", good.substr(0, good.size() - 6)},
         {"an empty request", std::wstring()},
         {"no request file", std::nullopt},
@@ -228,10 +227,8 @@ TEST_F(ConfigureTest, TheElevatedStoreWritesExactlyAValidRequestAndNothingElse) 
         const std::wstring file = folder / L"request.txt";
         ::DeleteFileW(file.c_str());
         if (text) {
-            HANDLE out = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            DWORD written = 0;
-            ::WriteFile(out, text->data(), static_cast<DWORD>(text->size() * 2), &written, nullptr);
-            ::CloseHandle(out);
+            ASSERT_TRUE(WriteBinaryFile(file, std::string(reinterpret_cast<const char*>(text->data()),
+                                                          text->size() * sizeof(wchar_t))));
         }
         ChildProcess child = ChildProcess::Start(Quote(ScrPath()) + L" /store-elevated " + Quote(file));
         EXPECT_TRUE(EndsWithZero(child));

@@ -1,6 +1,7 @@
 #include "settings_dialog_support.h"
 
 #include "dialogs/hardware_facts.h"
+#include "launcher/command_line.h"
 #include "launcher/wallpaper.h"
 #include "settings/elevated_store.h"
 #include "settings/product.h"

@@ -27,6 +27,7 @@
 #include "launcher/wallpaper.h"
 #include "localisation/language.h"
 #include "localisation/string_table.h"
+#include "platform/unique_handle.h"
 #include "settings/node.h"
 #include "settings/settings_defaults.h"
 #include "settings/product.h"
@@ -177,12 +178,10 @@ int PressOk(const std::wstring& commandLine) {
 int OkAtOnce(int runs, const std::wstring& commandLine) {
     std::vector<double> gone, ended;
     for (int i = 0; i < runs; ++i) {
-        HKEY key = nullptr;
+        qm::UniqueRegKey key;
         if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
-                            &key) == ERROR_SUCCESS) {
-            ::RegDeleteTreeW(key, nullptr);
-            ::RegCloseKey(key);
-        }
+                            key.put()) == ERROR_SUCCESS)
+            ::RegDeleteTreeW(key.get(), nullptr);
         Started started = StartAndWaitReady(commandLine);
         if (started.readyMs < 0) {
             Finish(started);
