@@ -34,7 +34,8 @@ struct Gate {
     }
 };
 
-enum class Step { Displays, Levels, Facts, Show, Ok, Cancel, Close, Restore };
+// Choose: the first entry of the monitor list.
+enum class Step { Displays, Levels, Facts, Show, Ok, Cancel, Close, Restore, Choose };
 
 struct Case {
     const char* what;
@@ -116,6 +117,8 @@ class DialogAnswers : public SettingsDialogTest {
                 if (answersFirst) {
                     EXPECT_TRUE(PollUntil([&] { return dialog_->WaitForProbes(0); }, 20000, 1));
                 }
+            } else if (step == Step::Choose) {
+                SelectComboEntry(dialog_->handle(), IDC_MONITOR_LIST, 0);
             } else {
                 const bool close = step == Step::Close;
                 ::PostMessageW(dialog_->handle(), close ? WM_CLOSE : WM_COMMAND,
@@ -190,6 +193,12 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
         {"Restore Defaults and Cancel before the answers",
          music80,
          {Show, Restore, Cancel, Displays, Levels}},
+        {"the first listed monitor chosen, its adapter after one without a usable mode",
+         {{L"CurMonitor", 2}, {L"EnableMultiMonitorMode", 0}},
+         {Show, Displays, Levels, Choose, Ok},
+         false,
+         false,
+         Monitors::FirstWithoutModes},
     };
     std::vector<Outcome> inOrder;
     for (const Case& c : cases) {
@@ -210,6 +219,7 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
     EXPECT_TRUE(has(inOrder[9].stored, L"Antialiasing=2: 0")) << "the facts' failure result";
     EXPECT_TRUE(has(inOrder[9].stored, L"MusicVolumePercentage=2: 15"));
     EXPECT_TRUE(has(inOrder[10].stored, L"CurMonitor=2: 2"));
+    EXPECT_TRUE(has(inOrder[13].stored, L"CurMonitor=2: 1")) << "the adapter's ordinal, not the list's place";
     for (const Outcome* cancelled : {&inOrder[11], &inOrder[12]}) {
         EXPECT_EQ(cancelled->live.at(1), 80) << "the stored music volume, not the default";
         EXPECT_EQ(cancelled->live.at(6), 4);

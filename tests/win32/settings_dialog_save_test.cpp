@@ -17,6 +17,9 @@ using namespace qmtest;
 
 namespace {
 
+// An elevated instance that ends without writing anything.
+constexpr DWORD kEndsWithoutWriting = 0xFFFF;
+
 struct Case {
     const char* what;
     TOKEN_ELEVATION_TYPE type;
@@ -43,6 +46,8 @@ TEST_F(ReadOnlyKey, OkStoresThroughOnePromptOrKeepsTheDialogAndTheRunEntry) {
         {"a filtered administrator who agrees", TokenElevationTypeLimited, ERROR_SUCCESS, true, false},
         {"a filtered administrator who declines", TokenElevationTypeLimited, ERROR_CANCELLED, false, false},
         {"an elevated start that fails", TokenElevationTypeLimited, ERROR_ACCESS_DENIED, false, true},
+        {"an elevated instance that writes nothing", TokenElevationTypeLimited, kEndsWithoutWriting, false,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -55,6 +60,7 @@ TEST_F(ReadOnlyKey, OkStoresThroughOnePromptOrKeepsTheDialogAndTheRunEntry) {
         qm::SetElevationForTesting([&c] { return c.type; },
                                    [&](const std::wstring& parameters) {
                                        prompted = true;
+                                       if (c.prompt == kEndsWithoutWriting) return DWORD{ERROR_SUCCESS};
                                        return c.prompt != ERROR_SUCCESS ? c.prompt : agreed(parameters);
                                    });
         TestMachine machine(TestMachine::Monitors::One, {2, 4});
