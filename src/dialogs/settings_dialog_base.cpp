@@ -5,7 +5,7 @@
 #include "localisation/language.h"
 #include "localisation/string_table.h"
 #include "platform/controls.h"
-#include "settings/elevated_store.h"
+#include "launcher/elevation.h"
 #include "settings/settings_record.h"
 
 #include <shellapi.h>

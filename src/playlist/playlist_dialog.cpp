@@ -6,7 +6,7 @@
 #include "playlist/open_file_names.h"
 #include "playlist/playlist_file.h"
 #include "settings/node.h"
-#include "settings/elevated_store.h"
+#include "launcher/elevation.h"
 #include "settings/playlist_store.h"
 
 #include <cderr.h>

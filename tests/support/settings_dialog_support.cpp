@@ -3,7 +3,7 @@
 #include "dialogs/hardware_facts.h"
 #include "launcher/command_line.h"
 #include "launcher/wallpaper.h"
-#include "settings/elevated_store.h"
+#include "launcher/elevated_store.h"
 #include "settings/product.h"
 
 #include <commctrl.h>

@@ -1,7 +1,7 @@
 // The playlist editor made from its real template, driven as a user drives it, with the system's
 // open-file dialog answered by a prepared buffer and the registry redirected to scratch keys.
 #include "playlist/playlist_dialog.h"
-#include "settings/elevated_store.h"
+#include "launcher/elevation.h"
 
 #include "localisation/string_table.h"
 #include "platform/dpi.h"

@@ -3,7 +3,7 @@
 // of the user's token and its prompt played through the seam.
 #include "dialogs/settings_dialog.h"
 #include "launcher/main_program.h"
-#include "settings/elevated_store.h"
+#include "launcher/elevation.h"
 #include "settings/product.h"
 
 #include "settings_dialog_support.h"
