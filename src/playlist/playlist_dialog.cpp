@@ -100,8 +100,7 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     }
 
     ctl::SetCheck(shuffleBox_, ShufflePlaylist(settings_));
-    okShield_ = SaveNeedsElevation();
-    ctl::SetShield(GetDlgItem(IDOK), okShield_);
+    ctl::SetShield(GetDlgItem(IDOK), SaveNeedsElevation());
     return TRUE;
 }
 

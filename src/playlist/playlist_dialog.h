@@ -31,8 +31,6 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
 
     // Row k of the list view always shows entry k.
     const std::vector<std::wstring>& PlaylistEntries() const { return entries_; }
-    // Whether OK carries the elevation shield (see the settings dialog's).
-    bool OkCarriesShield() const { return okShield_; }
 
     QM_BEGIN_MSG_MAP()
     QM_MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
@@ -70,7 +68,6 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
     HWND listView_ = nullptr;
     HWND shuffleBox_ = nullptr;
     std::vector<std::wstring> entries_;
-    bool okShield_ = false;
 };
 
 } // namespace qm

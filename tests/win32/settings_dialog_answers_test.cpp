@@ -76,17 +76,17 @@ class DialogAnswers : public SettingsDialogTest {
             StoreIntegerSetting(name, value);
         machine_ = std::make_unique<TestMachine>(c.monitors, std::vector<int>{2, 4, 8, 16});
         Gate displays, levels, facts;
-        qm::SetDirect3DFactoryForTesting([this, &displays]() -> IDirect3D9* {
+        ScopedSeam direct3d(qm::SetDirect3DFactoryForTesting, [this, &displays]() -> IDirect3D9* {
             displays.Pass();
             machine_->direct3d.AddRef();
             return &machine_->direct3d;
         });
-        qm::SetAntialiasingProbeForTesting([&levels, &c] {
+        ScopedSeam counts(qm::SetAntialiasingProbeForTesting, [&levels, &c] {
             levels.Pass();
             return c.levelsThrow ? throw 42 : std::vector<int>{2, 4, 8, 16};
         });
         const bool factsFail = answersFirst && c.factsNeverAnswer;
-        qm::SetHardwareFactsForTesting([&facts, factsFail] {
+        ScopedSeam gather(qm::SetHardwareFactsForTesting, [&facts, factsFail] {
             facts.Pass();
             return factsFail ? throw 42 : qm::HardwareFacts{4096, 4000};
         });
@@ -96,7 +96,7 @@ class DialogAnswers : public SettingsDialogTest {
         dialog_ = std::make_unique<qm::CSettingsDlg>();
         // The configure mode starts the probes once the dialog shows; a case with an answer before that
         // starts them before, as a host that wants them sooner may.
-        if (c.steps.front() != Step::Show) dialog_->StartProbes();
+        if (c.steps.front() != Step::Show) dialog_->StartProbesForTesting();
         if (answersFirst)
             for (const Gate* gate : {&displays, &levels, &facts})
                 gate->Release();
@@ -133,8 +133,9 @@ class DialogAnswers : public SettingsDialogTest {
                 gate->Release();
         displays.Release();
         levels.Release();
-        EXPECT_TRUE(PollUntil([&] { return dialog_->Ended() || dialog_->AnswersComplete(); }, 20000, 1));
-        if (!dialog_->Ended()) {
+        EXPECT_TRUE(PollUntil(
+            [&] { return dialog_->EndedForTesting() || dialog_->AnswersCompleteForTesting(); }, 20000, 1));
+        if (!dialog_->EndedForTesting()) {
             for (int id : {IDC_MONITOR_LIST, IDC_BLANK_SCREENS, IDC_ANTIALIASING, IDC_ANTIALIASING_LIST,
                            IDC_ANTIALIASING_LABEL}) {
                 std::wstring shown = std::to_wstring(id) + (Enabled(id) ? L" on" : L" off");
@@ -147,7 +148,7 @@ class DialogAnswers : public SettingsDialogTest {
             outcome.left = Screen();
         }
         // A watchdog far beyond OK's bound: the dialog ends by itself when an answer never comes.
-        EXPECT_TRUE(PollUntil([&] { return dialog_->Ended(); }, 25000, 1));
+        EXPECT_TRUE(PollUntil([&] { return dialog_->EndedForTesting(); }, 25000, 1));
         outcome.stored = AllStoredSettings();
         for (const LiveMessage& m : wallpaper.Take())
             outcome.live[m.first] = m.second;
@@ -226,9 +227,6 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
     }
     for (const Outcome& o : inOrder)
         EXPECT_EQ(o.left, L"hidden, owner enabled");
-    qm::SetDirect3DFactoryForTesting({});
-    qm::SetAntialiasingProbeForTesting({});
-    qm::SetHardwareFactsForTesting({});
 }
 
 // While this thread waits for the probes, a probe that sends a message to a window of this thread is
@@ -236,7 +234,7 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
 TEST(DialogAnswersWait, AProbeThatSendsToThisThreadIsAnswered) {
     HWND window =
         ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    qm::SetAntialiasingProbeForTesting([window] {
+    ScopedSeam seam(qm::SetAntialiasingProbeForTesting, [window] {
         ::SendMessageW(window, WM_NULL, 0, 0);
         return std::vector<int>{2};
     });
@@ -247,7 +245,6 @@ TEST(DialogAnswersWait, AProbeThatSendsToThisThreadIsAnswered) {
         EXPECT_TRUE(answered) << "the wait did not deliver the probe's message";
         if (!answered) PumpMessages(100); // so that the stuck probe ends, and this test with it
     }
-    qm::SetAntialiasingProbeForTesting({});
     ::DestroyWindow(window);
 }
 

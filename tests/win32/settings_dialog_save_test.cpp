@@ -57,18 +57,19 @@ TEST_F(ReadOnlyKey, OkStoresThroughOnePromptOrKeepsTheDialogAndTheRunEntry) {
         ASSERT_TRUE(locked_->applied());
         bool prompted = false;
         const auto agreed = AgreedElevation([this] { locked_.reset(); });
-        qm::SetElevationForTesting([&c] { return c.type; },
-                                   [&](const std::wstring& parameters) {
-                                       prompted = true;
-                                       if (c.prompt == kEndsWithoutWriting) return DWORD{ERROR_SUCCESS};
-                                       return c.prompt != ERROR_SUCCESS ? c.prompt : agreed(parameters);
-                                   });
+        ScopedSeam seam(
+            qm::SetElevationForTesting, [&c] { return c.type; },
+            [&](const std::wstring& parameters) {
+                prompted = true;
+                if (c.prompt == kEndsWithoutWriting) return DWORD{ERROR_SUCCESS};
+                return c.prompt != ERROR_SUCCESS ? c.prompt : agreed(parameters);
+            });
         TestMachine machine(TestMachine::Monitors::One, {2, 4});
         LiveMessageCatcher wallpaper;
         qm::CSettingsDlg dialog;
         const HWND window = dialog.Create(nullptr);
-        ASSERT_TRUE(PollUntil([&] { return dialog.AnswersComplete(); }, 20000, 1));
-        EXPECT_EQ(dialog.OkCarriesShield(), c.type == TokenElevationTypeLimited);
+        ASSERT_TRUE(PollUntil([&] { return dialog.AnswersCompleteForTesting(); }, 20000, 1));
+        EXPECT_EQ(dialog.OkCarriesShieldForTesting(), c.type == TokenElevationTypeLimited);
         DragTrackbar(window, IDC_MUSIC_VOLUME, {30});
         Click(window, IDC_RUN_AT_STARTUP);
         BoxText().clear();
@@ -83,7 +84,7 @@ TEST_F(ReadOnlyKey, OkStoresThroughOnePromptOrKeepsTheDialogAndTheRunEntry) {
                             : L"");
         }
         EXPECT_EQ(prompted, c.type == TokenElevationTypeLimited);
-        EXPECT_EQ(dialog.Ended(), c.stored);
+        EXPECT_EQ(dialog.EndedForTesting(), c.stored);
         EXPECT_EQ(StoredSetting(L"MusicVolumePercentage"), c.stored ? L"2: 30" : L"2: 80");
         EXPECT_EQ(StoredRunEntry(), c.stored ? qm::BuildAutostartCommand() : L"old");
         if (!c.stored) {
@@ -97,7 +98,6 @@ TEST_F(ReadOnlyKey, OkStoresThroughOnePromptOrKeepsTheDialogAndTheRunEntry) {
             const auto live = wallpaper.Take();
             EXPECT_NE(std::find(live.begin(), live.end(), LiveMessage{1, 80}), live.end());
         }
-        qm::SetElevationForTesting({}, {});
         locked_.reset();
         if (dialog.IsWindow()) dialog.DestroyWindow();
         PumpMessages(0);

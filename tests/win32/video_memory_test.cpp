@@ -230,7 +230,7 @@ TEST(VideoMemory, TheFactsAreTheSameOnTheProbesThread) {
     EXPECT_EQ(dropped.monitorOrdinalsAsked.back(), 1u);
 
     APTTYPE apartment = APTTYPE_CURRENT;
-    qm::SetHardwareFactsForTesting([&apartment] {
+    qmtest::ScopedSeam seam(qm::SetHardwareFactsForTesting, [&apartment] {
         APTTYPEQUALIFIER qualifier{};
         if (FAILED(::CoGetApartmentType(&apartment, &qualifier))) apartment = APTTYPE_CURRENT;
         return qm::HardwareFacts{};
@@ -238,6 +238,5 @@ TEST(VideoMemory, TheFactsAreTheSameOnTheProbesThread) {
     qm::DisplayProbes seen;
     seen.StartFacts();
     ASSERT_TRUE(seen.WaitForAll(60000));
-    qm::SetHardwareFactsForTesting({});
     EXPECT_TRUE(apartment == APTTYPE_STA || apartment == APTTYPE_MAINSTA) << apartment;
 }
