@@ -65,6 +65,7 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     QM_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     QM_MESSAGE_HANDLER(WM_CLOSE, OnClose)
     QM_MESSAGE_HANDLER(WM_TIMER, OnTimer)
+    QM_MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
     QM_MESSAGE_HANDLER(kProbeAnswerMessage, OnProbeAnswer)
     QM_COMMAND_HANDLER(IDOK, BN_CLICKED, OnOk)
     QM_COMMAND_HANDLER(IDCANCEL, BN_CLICKED, OnCancel)
@@ -142,6 +143,7 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     enum class Event { Ok, Cancel, Answer, TimeUp };
     void Advance(Event event);
     unsigned Missing() const;
+    void WaitForAnswers();
     bool Store();
     void Reopen();
 
@@ -157,6 +159,7 @@ class CSettingsDlgBase : public DialogImpl<CSettingsDlgBase> {
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnProbeAnswer(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnOk(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);

@@ -6,6 +6,7 @@
 #include "launcher/elevation.h"
 #include "launcher/main_program.h"
 #include "platform/controls.h"
+#include "settings/product.h"
 #include "settings/settings_record.h"
 #include "settings/store_request.h"
 
@@ -25,7 +26,7 @@ constexpr UINT kCancelWaitMs = 1300;
 // The whole life of OK, Cancel and close. The press, each probe's answer and the timer all come here.
 //   Open     the user's dialog. OK, Cancel or close: Cancel (and close) first takes the tree back to the
 //            settings key; then the ending waits when an answer it rests on is missing (Missing).
-//   Waiting  hidden, its owner enabled, until the last missing answer is in or the time is up.
+//   Waiting  until the last missing answer is in or the time is up (WaitForAnswers).
 //   Storing  OK stores and Cancel reverts; a second press, the timer and late answers change nothing.
 //   Done     ended. An OK whose store failed is Open again instead, as the user left it.
 void CSettingsDlgBase::Advance(Event event) {
@@ -34,19 +35,7 @@ void CSettingsDlgBase::Advance(Event event) {
         if (event != Event::Ok && event != Event::Cancel) return;
         ok_ = event == Event::Ok;
         if (!ok_) ReloadStoredSettings();
-        if (Missing() != 0) {
-            phase_ = Phase::Waiting;
-            // The user is done with the dialog: it leaves the screen at once, and what OK stores is what
-            // the controls showed when it was pressed, with the answers laid over them as they come. The
-            // owner is enabled before the dialog hides, so that Windows gives the activation back to it
-            // and not to another program's window.
-            const HWND owner = ::GetWindow(hwnd_, GW_OWNER);
-            if (owner) ::EnableWindow(owner, TRUE);
-            ShowWindow(SW_HIDE);
-            if (owner) ::SetForegroundWindow(owner);
-            ::SetTimer(hwnd_, kEndingTimer, ok_ ? kOkWaitMs : kCancelWaitMs, nullptr);
-            return;
-        }
+        if (Missing() != 0) return WaitForAnswers();
         break;
     case Phase::Waiting:
         if (event != Event::TimeUp && (event != Event::Answer || Missing() != 0)) return;
@@ -69,6 +58,25 @@ void CSettingsDlgBase::Advance(Event event) {
     EndDialog(0);
 }
 
+// An OK that will ask for administrator rights keeps the dialog on the screen, disabled and with the wait
+// cursor: the prompt must come from a window in front. Otherwise the user is done with the dialog: it
+// leaves the screen at once, and what OK stores is what the controls showed when it was pressed, with the
+// answers laid over them as they come. The owner is enabled before the dialog hides, so that Windows gives
+// the activation back to it and not to another program's window.
+void CSettingsDlgBase::WaitForAnswers() {
+    phase_ = Phase::Waiting;
+    if (ok_ && SaveNeedsElevation()) {
+        ::EnableWindow(hwnd_, FALSE);
+        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    } else {
+        const HWND owner = ::GetWindow(hwnd_, GW_OWNER);
+        if (owner) ::EnableWindow(owner, TRUE);
+        ShowWindow(SW_HIDE);
+        if (owner) ::SetForegroundWindow(owner);
+    }
+    ::SetTimer(hwnd_, kEndingTimer, ok_ ? kOkWaitMs : kCancelWaitMs, nullptr);
+}
+
 // The answers that the ending still waits for. OK stores the monitor the enumeration corrects and the
 // antialiasing value the controls show; Cancel puts the controls back to the tree and sends their values,
 // of which only the antialiasing value rests on an answer. A value whose hardware default is not known
@@ -83,22 +91,25 @@ unsigned CSettingsDlgBase::Missing() const {
     return missing;
 }
 
-// The settings key, else through an elevated instance; the error box when neither stored them.
+// The settings key, else through an elevated instance. Its prompt, or the error box, comes from the
+// dialog itself, shown, enabled and in front, also after a wait it spent hidden.
 bool CSettingsDlgBase::Store() {
-    const bool shown = ::IsWindowVisible(hwnd_) != FALSE;
-    return SaveSettings(settings_) || StoreAfterFailedWrite(shown ? hwnd_ : ::GetWindow(hwnd_, GW_OWNER),
-                                                            SettingsStoreRequest(settings_));
+    if (SaveSettings(settings_)) return true;
+    if (!::IsWindowVisible(hwnd_)) {
+        // The modal loop's own state: the owner disabled while the dialog shows.
+        if (const HWND owner = ::GetWindow(hwnd_, GW_OWNER)) ::EnableWindow(owner, FALSE);
+        ShowWindow(SW_SHOW);
+    }
+    ::EnableWindow(hwnd_, TRUE);
+    ::SetForegroundWindow(hwnd_);
+    Node stored;
+    stored.LoadFromRegistry(HKEY_LOCAL_MACHINE, SettingsKeyPath);
+    return StoreAfterFailedWrite(hwnd_, SettingsStoreRequest(settings_, stored));
 }
 
 // Nothing the user set is lost: the dialog is back as the user left it, for another OK or for Cancel.
 void CSettingsDlgBase::Reopen() {
     phase_ = Phase::Open;
-    if (!::IsWindowVisible(hwnd_)) {
-        // The modal loop's own state: the owner disabled while the dialog shows.
-        if (const HWND owner = ::GetWindow(hwnd_, GW_OWNER)) ::EnableWindow(owner, FALSE);
-        ShowWindow(SW_SHOW);
-        ::SetForegroundWindow(hwnd_);
-    }
     probes_.AnnounceTo(hwnd_, kProbeAnswerMessage); // the answers that came while the error box showed
 }
 
@@ -123,6 +134,15 @@ LRESULT CSettingsDlgBase::OnCancel(WORD, WORD, HWND, BOOL&) {
 LRESULT CSettingsDlgBase::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
     Advance(Event::Cancel);
     return 0;
+}
+
+LRESULT CSettingsDlgBase::OnSetCursor(UINT, WPARAM, LPARAM, BOOL& handled) {
+    if (phase_ != Phase::Waiting) {
+        handled = FALSE;
+        return FALSE;
+    }
+    ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    return TRUE;
 }
 
 LRESULT CSettingsDlgBase::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {

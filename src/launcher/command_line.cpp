@@ -53,11 +53,17 @@ ScreensaverCommand ParseCommandLine(const wchar_t* commandLine) {
     // The whole switch, exactly, then one blank.
     const std::wstring_view storeSwitch = kElevatedStoreSwitch;
     if (std::wstring_view(p).substr(0, storeSwitch.size()) == storeSwitch && p[storeSwitch.size()] == L' ') {
-        std::wstring file(p + storeSwitch.size() + 1);
-        if (file.size() >= 2 && file.front() == L'"' && file.back() == L'"')
-            file = file.substr(1, file.size() - 2);
+        std::wstring_view rest(p + storeSwitch.size() + 1);
         ScreensaverCommand command = Command(ScreensaverMode::StoreElevated, 0);
-        command.argument = std::move(file);
+        const std::wstring_view seal = rest.substr(0, kSealDigits);
+        if (seal.size() == kSealDigits && seal.find_first_not_of(L"0123456789abcdef") == seal.npos &&
+            rest.size() > kSealDigits && rest[kSealDigits] == L' ') {
+            command.seal = seal;
+            rest.remove_prefix(kSealDigits + 1);
+        }
+        if (rest.size() >= 2 && rest.front() == L'"' && rest.back() == L'"')
+            rest = rest.substr(1, rest.size() - 2);
+        command.argument = rest;
         return command;
     }
 

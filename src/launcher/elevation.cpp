@@ -1,7 +1,9 @@
 #include "launcher/elevation.h"
 
 #include "launcher/command_line.h"
+#include "launcher/elevated_store.h"
 #include "localisation/error_box.h"
+#include "platform/sha256.h"
 #include "platform/unique_handle.h"
 #include "settings/playlist_store.h"
 #include "settings/product.h"
@@ -15,9 +17,12 @@ namespace {
 // The user's own wait: the prompt is theirs to answer.
 constexpr DWORD kElevatedWaitMs = 120000;
 
+// Where Windows keeps its elevation policy.
+constexpr wchar_t kPolicyKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+
 struct ElevationSeams {
     std::function<TOKEN_ELEVATION_TYPE()> type;
-    std::function<DWORD(const std::wstring&)> run;
+    std::function<ElevatedRun(const SHELLEXECUTEINFOW&)> run;
 };
 
 ElevationSeams& Seams() {
@@ -37,47 +42,61 @@ TOKEN_ELEVATION_TYPE ElevationType() {
     return type;
 }
 
+DWORD PolicyValue(const wchar_t* name, DWORD absent) {
+    UniqueRegKey key;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPolicyKey, 0, WithView(KEY_QUERY_VALUE, RegistryView::Bit64),
+                        key.put()) != ERROR_SUCCESS ||
+        ::RegGetValueW(key.get(), nullptr, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return absent;
+    return value;
+}
+
+// An administrator's filtered token elevates with consent. A standard user's token (elevation type
+// default, with User Account Control on) elevates with an administrator's credentials, unless policy
+// denies standard users' requests (ConsentPromptBehaviorUser 0). An elevated token gains nothing.
+bool CanElevate() {
+    switch (ElevationType()) {
+    case TokenElevationTypeLimited:
+        return true;
+    case TokenElevationTypeDefault:
+        return PolicyValue(L"EnableLUA", 1) != 0 && PolicyValue(L"ConsentPromptBehaviorUser", 3) != 0;
+    default:
+        return false;
+    }
+}
+
 bool IsUserInput(UINT message) {
     return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
            (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
            (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
 }
 
-// This program, elevated, with the parameters; waits for it to end.
-DWORD RunElevatedAndWait(HWND owner, const std::wstring& parameters) {
-    std::wstring self(32768, L'\0');
-    const DWORD length = ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
-    if (length == 0 || length >= self.size()) return ERROR_FILE_NOT_FOUND;
-    self.resize(length);
-    SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    info.hwnd = owner;
-    info.lpVerb = L"runas";
-    info.lpFile = self.c_str();
-    info.lpParameters = parameters.c_str();
-    info.nShow = SW_SHOWNORMAL;
-    if (!::ShellExecuteExW(&info)) {
+// Starts it and waits for its end. The call returns only once the prompt is answered; then the windows stay
+// painted and the answers keep coming, but the user's input waits for the end.
+ElevatedRun StartAndWait(SHELLEXECUTEINFOW& start) {
+    if (!::ShellExecuteExW(&start)) {
         const DWORD error = ::GetLastError();
-        return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+        return {error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE, 0};
     }
-    const UniqueKernelHandle process(info.hProcess);
-    if (!process) return ERROR_SUCCESS;
+    const UniqueKernelHandle process(start.hProcess);
+    if (!process) return {ERROR_GEN_FAILURE, 0};
 
-    // The windows stay painted and the answers keep coming, but the user's input waits for the end.
     const HCURSOR waitCursor = ::LoadCursorW(nullptr, IDC_WAIT);
-    const DWORD start = ::GetTickCount();
-    DWORD result = ERROR_TIMEOUT;
+    const DWORD began = ::GetTickCount();
+    ElevatedRun result{ERROR_TIMEOUT, 0};
     bool quit = false;
     WPARAM quitCode = 0;
     for (;;) {
         ::SetCursor(waitCursor);
-        const DWORD spent = ::GetTickCount() - start;
+        const DWORD spent = ::GetTickCount() - began;
         if (spent >= kElevatedWaitMs) break;
+        HANDLE handle = process.get();
         const DWORD woken =
-            ::MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, kElevatedWaitMs - spent, QS_ALLINPUT);
+            ::MsgWaitForMultipleObjects(1, &handle, FALSE, kElevatedWaitMs - spent, QS_ALLINPUT);
         if (woken == WAIT_OBJECT_0) {
-            result = ERROR_SUCCESS;
+            if (::GetExitCodeProcess(handle, &result.exitCode)) result.error = ERROR_SUCCESS;
             break;
         }
         if (woken != WAIT_OBJECT_0 + 1) break;
@@ -96,13 +115,70 @@ DWORD RunElevatedAndWait(HWND owner, const std::wstring& parameters) {
     return result;
 }
 
-bool WriteRequestFile(const std::wstring& path, const std::wstring& text) {
-    const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                              FILE_ATTRIBUTE_TEMPORARY, nullptr));
-    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    DWORD written = 0;
-    return file && ::WriteFile(file.get(), text.data(), bytes, &written, nullptr) && written == bytes;
+// This program, elevated, with the parameters. The prompt comes from the window, which must be the one in
+// front, or Windows flashes a taskbar button instead of showing the prompt. The executable class has the
+// "runas" verb; the screensaver class, which the file's own name would choose, need not have it.
+ElevatedRun RunElevated(HWND window, const std::wstring& parameters) {
+    std::wstring self(32768, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+    if (length == 0 || length >= self.size()) return {ERROR_FILE_NOT_FOUND, 0};
+    self.resize(length);
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof(start);
+    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | SEE_MASK_CLASSNAME;
+    start.hwnd = window;
+    start.lpVerb = L"runas";
+    start.lpFile = self.c_str();
+    start.lpParameters = parameters.c_str();
+    start.lpClass = L"exefile";
+    start.nShow = SW_SHOWNORMAL;
+    if (Seams().run) return Seams().run(start);
+    return StartAndWait(start);
 }
+
+// The request in a new file of the user's temporary folder, and the file's path as the elevated instance
+// must name it: resolved through the handle, so that a folder reached through a SUBST or mapped drive
+// letter, which the elevated logon session does not have, is named by its real place.
+class RequestFile {
+  public:
+    explicit RequestFile(const std::wstring& text) : bytes_(text.size() * sizeof(wchar_t)) {
+        wchar_t folder[MAX_PATH + 1];
+        wchar_t name[MAX_PATH + 1];
+        const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+        if (length == 0 || length > MAX_PATH || !::GetTempFileNameW(folder, L"qms", 0, name)) return;
+        created_ = name;
+        const UniqueFileHandle file(::CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                                  FILE_ATTRIBUTE_TEMPORARY, nullptr));
+        DWORD written = 0;
+        if (!file || !::WriteFile(file.get(), text.data(), static_cast<DWORD>(bytes_), &written, nullptr) ||
+            written != bytes_)
+            return;
+        std::wstring resolved(32768, L'\0');
+        const DWORD got = ::GetFinalPathNameByHandleW(file.get(), resolved.data(),
+                                                      static_cast<DWORD>(resolved.size()), VOLUME_NAME_DOS);
+        if (got == 0 || got >= resolved.size()) return;
+        resolved.resize(got);
+        if (auto seal = Sha256Hex(text.data(), bytes_)) {
+            path_ = std::move(resolved);
+            seal_ = std::move(*seal);
+        }
+    }
+    ~RequestFile() {
+        if (!created_.empty()) ::DeleteFileW(created_.c_str());
+    }
+    RequestFile(const RequestFile&) = delete;
+    RequestFile& operator=(const RequestFile&) = delete;
+
+    // Empty when the file could not be made whole.
+    const std::wstring& path() const { return path_; }
+    const std::wstring& seal() const { return seal_; }
+
+  private:
+    size_t bytes_;
+    std::wstring created_;
+    std::wstring path_;
+    std::wstring seal_;
+};
 
 bool KeyHolds(const StoreRequest& request) {
     for (const auto& [name, value] : request.settings) {
@@ -131,33 +207,28 @@ bool SettingsKeyWritable() {
     }
 }
 
-// The user can elevate: the token is an administrator's filtered one.
-bool CanElevate() {
-    return ElevationType() == TokenElevationTypeLimited;
-}
+// What happened to the request, as the box the user then sees: none for a stored request or a declined
+// prompt, the registry error box when the elevated instance could not even be started or did not end.
+enum class ElevatedStoreResult { Stored, Declined, Unreadable, Refused, NotWritten, NotDone };
 
-// Stored: the key holds every value of the request. Declined: the user refused the prompt. Failed: the
-// elevated instance ran but the key does not hold the values (it has shown the error box when its own
-// write failed). NotDone: the elevated instance could not be started, or did not end in time.
-enum class ElevatedStoreResult { Stored, Declined, Failed, NotDone };
-
-// Starts the elevated instance on the request and waits for it (see RunElevatedAndWait).
-ElevatedStoreResult StoreElevated(HWND owner, const StoreRequest& request) {
-    wchar_t folder[MAX_PATH + 1];
-    wchar_t file[MAX_PATH + 1];
-    const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
-    if (length == 0 || length > MAX_PATH || !::GetTempFileNameW(folder, L"qms", 0, file))
-        return ElevatedStoreResult::NotDone;
-    if (!WriteRequestFile(file, EncodeStoreRequest(request))) {
-        ::DeleteFileW(file);
-        return ElevatedStoreResult::NotDone;
+ElevatedStoreResult StoreElevated(HWND window, const StoreRequest& request) {
+    if (request.settings.empty() && !request.playlist) return ElevatedStoreResult::Stored; // nothing new
+    const RequestFile file(EncodeStoreRequest(request));
+    if (file.path().empty()) return ElevatedStoreResult::NotDone;
+    const ElevatedRun run = RunElevated(window, std::wstring(kElevatedStoreSwitch) + L" " + file.seal() +
+                                                    L" \"" + file.path() + L"\"");
+    if (run.error == ERROR_CANCELLED) return ElevatedStoreResult::Declined;
+    if (run.error != ERROR_SUCCESS) return ElevatedStoreResult::NotDone;
+    switch (run.exitCode) {
+    case kElevatedStored: // and the key says so
+        return KeyHolds(request) ? ElevatedStoreResult::Stored : ElevatedStoreResult::NotWritten;
+    case kRequestUnreadable:
+        return ElevatedStoreResult::Unreadable;
+    case kRequestRefused:
+        return ElevatedStoreResult::Refused;
+    default:
+        return ElevatedStoreResult::NotWritten;
     }
-    const std::wstring parameters = std::wstring(kElevatedStoreSwitch) + L" \"" + file + L"\"";
-    const DWORD error = Seams().run ? Seams().run(parameters) : RunElevatedAndWait(owner, parameters);
-    ::DeleteFileW(file);
-    if (error == ERROR_CANCELLED) return ElevatedStoreResult::Declined;
-    if (error != ERROR_SUCCESS) return ElevatedStoreResult::NotDone;
-    return KeyHolds(request) ? ElevatedStoreResult::Stored : ElevatedStoreResult::Failed;
 }
 
 } // namespace
@@ -166,24 +237,28 @@ bool SaveNeedsElevation() {
     return !SettingsKeyWritable() && CanElevate();
 }
 
-bool StoreAfterFailedWrite(HWND owner, const StoreRequest& request) {
-    if (CanElevate()) {
-        switch (StoreElevated(owner, request)) {
-        case ElevatedStoreResult::Stored:
-            return true;
-        case ElevatedStoreResult::Declined: // the user's own choice: nothing to tell
-        case ElevatedStoreResult::Failed:   // the elevated instance has said why
-            return false;
-        case ElevatedStoreResult::NotDone:
-            break;
-        }
+bool StoreAfterFailedWrite(HWND window, const StoreRequest& request) {
+    switch (CanElevate() ? StoreElevated(window, request) : ElevatedStoreResult::NotDone) {
+    case ElevatedStoreResult::Stored:
+        return true;
+    case ElevatedStoreResult::Declined: // the user's own choice: nothing to tell
+        return false;
+    case ElevatedStoreResult::Unreadable:
+        ShowStoreError(window, StoreFailure::Unreadable);
+        return false;
+    case ElevatedStoreResult::Refused:
+        ShowStoreError(window, StoreFailure::Refused);
+        return false;
+    case ElevatedStoreResult::NotWritten:
+    case ElevatedStoreResult::NotDone:
+        ShowStoreError(window, StoreFailure::NotWritten);
+        return false;
     }
-    ShowRegistryWriteError(owner);
     return false;
 }
 
 void SetElevationForTesting(std::function<TOKEN_ELEVATION_TYPE()> type,
-                            std::function<DWORD(const std::wstring& parameters)> run) {
+                            std::function<ElevatedRun(const SHELLEXECUTEINFOW& start)> run) {
     Seams() = {std::move(type), std::move(run)};
 }
 

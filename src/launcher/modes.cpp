@@ -27,7 +27,7 @@ template <typename Body> void WithGuiStartup(HINSTANCE instance, Body body) {
 
 } // namespace
 
-void RunScreensaverMode(HINSTANCE instance, const ScreensaverCommand& command) {
+int RunScreensaverMode(HINSTANCE instance, const ScreensaverCommand& command) {
     switch (command.mode) {
     case ScreensaverMode::Configure:
         // Only here: the settings dialog and the playlist editor are drawn sharp at every scale. The
@@ -49,12 +49,10 @@ void RunScreensaverMode(HINSTANCE instance, const ScreensaverCommand& command) {
         ChangePassword();
         break;
     case ScreensaverMode::StoreElevated:
-        // Only the module, for the error box's texts: no window of its own, no COM.
-        (void)Module().Init(instance);
-        RunElevatedStore(command.argument);
-        Module().Term();
-        break;
+        // No window, no COM: the exit code tells the dialog that started it what happened.
+        return RunElevatedStore(command.argument, command.seal);
     }
+    return 0;
 }
 
 } // namespace qm

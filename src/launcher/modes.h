@@ -7,8 +7,9 @@
 
 namespace qm {
 
-// Carries out the one mode of the command; every path returns and the process then ends with 0.
-void RunScreensaverMode(HINSTANCE instance, const ScreensaverCommand& command);
+// Carries out the one mode of the command and returns the process's exit code: 0, but for the elevated
+// instance's own mode, whose code says what it stored (see ElevatedStoreExit).
+int RunScreensaverMode(HINSTANCE instance, const ScreensaverCommand& command);
 
 // The mode handlers.
 void RunConfigure(HWND owner); // settings dialog, modal, owned by owner (none when null)

@@ -9,4 +9,11 @@ namespace qm {
 // needed. Returns when the user has closed it.
 void ShowRegistryWriteError(HWND owner);
 
+// Why the instance started with administrative rights did not store the settings.
+enum class StoreFailure { NotWritten, Unreadable, Refused };
+
+// The same box for each failure: the registry error box when the values could not be written, else what
+// happened to them.
+void ShowStoreError(HWND owner, StoreFailure failure);
+
 } // namespace qm

@@ -22,6 +22,12 @@ UniqueModule LoadSystemLibrary(const wchar_t* fileName, bool useSearchFlag) {
     return UniqueModule(::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
+bool SearchSystemFolderOnly() {
+    auto setDefault =
+        ExportOf<BOOL(WINAPI*)(DWORD)>(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
+    return setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 UniqueModule LoadSystemLibrary(const wchar_t* fileName) {
     static const bool useSearchFlag = SystemFolderSearchAvailable();
     return LoadSystemLibrary(fileName, useSearchFlag);

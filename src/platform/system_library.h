@@ -8,6 +8,11 @@ namespace qm {
 
 UniqueModule LoadSystemLibrary(const wchar_t* fileName);
 
+// From now on every DLL this process loads without a full path, the ones that system DLLs load on their
+// own among them, comes from the system folder alone, not from the program's folder (where Windows has
+// SetDefaultDllDirectories: Windows 8, and 7 with KB2533623). False where it does not.
+bool SearchSystemFolderOnly();
+
 // The two roads, for the tests: with LOAD_LIBRARY_SEARCH_SYSTEM32 where the system has it, else by the
 // full path in the system folder.
 bool SystemFolderSearchAvailable();

@@ -1,5 +1,6 @@
 #include "playlist/playlist_dialog.h"
 
+#include "localisation/format.h"
 #include "localisation/string_table.h"
 #include "platform/controls.h"
 #include "platform/dpi.h"
@@ -76,12 +77,29 @@ void CPlaylistDlg::AddRow(const std::wstring& path) {
     entries_.push_back(path);
 }
 
+// Only what both roads to the settings key store: the user hears at once of a path that the list cannot
+// hold, not at OK, when the list could no longer be stored.
 void CPlaylistDlg::AddRows(const std::vector<std::wstring>& paths) {
     if (paths.empty()) return;
-    RedrawSuspended quiet(listView_);
-    ctl::ListViewSetItemCount(listView_, entries_.size() + paths.size(), LVSICF_NOINVALIDATEALL);
-    for (const auto& path : paths)
-        AddRow(path);
+    size_t chars = PlaylistText(entries_).size();
+    int refused = 0;
+    {
+        RedrawSuspended quiet(listView_);
+        ctl::ListViewSetItemCount(listView_, entries_.size() + paths.size(), LVSICF_NOINVALIDATEALL);
+        for (const auto& path : paths) {
+            if (CharacterCount(path) > kMaxPlaylistLine || chars + path.size() + 1 > kMaxPlaylistChars) {
+                ++refused;
+                continue;
+            }
+            chars += path.size() + 1;
+            AddRow(path);
+        }
+    }
+    if (refused == 0) return;
+    const std::wstring text = FormatTranslated(
+        L"%i of the chosen files were not added: the playlist is full, or their names are too long.",
+        refused);
+    ::MessageBoxW(hwnd_, text.c_str(), Translate(L"Error!").c_str(), MB_ICONERROR);
 }
 
 LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {

@@ -21,8 +21,11 @@ std::wstring ReadStoredPlaylist() {
 }
 
 bool WriteStoredPlaylist(const std::wstring& text) {
-    return SUCCEEDED(
-        RegWriteString(HKEY_LOCAL_MACHINE, SettingsKeyPath, kPlaylistValueName, text, RegistryView::Bit64));
+    // The elevated road takes no longer text; neither does this one, so that both store what the editor
+    // gives and nothing else.
+    return text.size() <= kMaxPlaylistChars &&
+           SUCCEEDED(RegWriteString(HKEY_LOCAL_MACHINE, SettingsKeyPath, kPlaylistValueName, text,
+                                    RegistryView::Bit64));
 }
 
 bool ShufflePlaylist(const Node& settings) {

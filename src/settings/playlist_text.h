@@ -16,6 +16,11 @@ inline constexpr wchar_t kPlaylistValueName[] = L"PlayList";
 // counts once, though Windows holds it in two UTF-16 units); a longer line ends the reading.
 inline constexpr std::size_t kMaxPlaylistLine = 2022;
 
+// Longest stored playlist text, in UTF-16 units: about 40,000 songs of a hundred characters. The editor
+// adds no song beyond it, and neither road to the settings key (the direct write, the elevated instance's)
+// stores a longer one.
+inline constexpr std::size_t kMaxPlaylistChars = std::size_t{1} << 22;
+
 // Characters of a wide text: a UTF-16 surrogate pair counts once, so both builds count alike.
 std::size_t CharacterCount(std::wstring_view text);
 

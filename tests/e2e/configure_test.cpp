@@ -1,6 +1,8 @@
 // Configure mode end to end: the built screensaver started with /c:HWND the way the Display control
 // panel starts it, driven from this process by window messages, with the stand-in main program running
 // as the animated wallpaper and reading the registry as the 64-bit main program does.
+#include "launcher/elevated_store.h"
+#include "platform/sha256.h"
 #include "settings/store_request.h"
 
 #include "settings_dialog_support.h"
@@ -199,46 +201,58 @@ TEST_F(ConfigureTest, GermanRoadWithALiveWallpaperThenCancel) {
 }
 
 // The elevated instance's own switch, as the settings dialog starts it through the elevation prompt:
-// exactly the request's values reach the key, and a request malformed in any part writes nothing.
-TEST_F(ConfigureTest, TheElevatedStoreWritesExactlyAValidRequestAndNothingElse) {
+// exactly the request's values reach the key, with exit code 0, when the file is a disk file of its own
+// whose bytes match the seal and every part is valid; anything else writes nothing and says why.
+TEST_F(ConfigureTest, TheElevatedStoreWritesExactlyASealedValidRequestAndNothingElse) {
     ASSERT_TRUE(settings_.SetText(L"MusicVolumePercentage", L"2: 33"));
     ASSERT_TRUE(settings_.SetText(L"PlayList", L"C:\\old.mp3\n"));
     const std::vector<std::wstring> before = AllStoredSettings();
+    EXPECT_EQ(qm::Sha256Hex("abc", 3), L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     using qm::EncodeStoreRequest;
     const std::wstring good = EncodeStoreRequest({{{L"MusicVolumePercentage", L"2: 80"}}, L"C:\\a.mp3\n"});
+    const DWORD unreadable = qm::kRequestUnreadable, refused = qm::kRequestRefused;
     const struct {
         const char* what;
         std::optional<std::wstring> text; // none: no file at all
+        DWORD exitCode;
+        bool sealOfAnother = false;
     } bad[] = {
         {"an unknown name",
-         EncodeStoreRequest({{{L"MusicVolumePercentage", L"2: 80"}, {L"Evil", L"2: 1"}}, {}})},
+         EncodeStoreRequest({{{L"MusicVolumePercentage", L"2: 80"}, {L"Evil", L"2: 1"}}, {}}), refused},
         {"a name with a path in it",
-         EncodeStoreRequest({{{L"..\\Run\\MusicVolumePercentage", L"2: 80"}}, {}})},
-        {"a bad typed value", EncodeStoreRequest({{{L"MusicVolumePercentage", L"2: 80x"}}, {}})},
-        {"a value of another type", EncodeStoreRequest({{{L"MusicVolumePercentage", L"3: 80"}}, {}})},
-        {"a playlist line that is empty", EncodeStoreRequest({{}, L"C:\\a.mp3\n\n"})},
-        {"an oversized playlist", EncodeStoreRequest({{}, std::wstring(1 << 22, L'a') + L"\n"})},
-        {"a truncated request", good.substr(0, good.size() - 6)},
-        {"an empty request", std::wstring()},
-        {"no request file", std::nullopt},
+         EncodeStoreRequest({{{L"..\\Run\\MusicVolumePercentage", L"2: 80"}}, {}}), refused},
+        {"a bad typed value", EncodeStoreRequest({{{L"MusicVolumePercentage", L"2: 80x"}}, {}}), refused},
+        {"a value of another type", EncodeStoreRequest({{{L"MusicVolumePercentage", L"3: 80"}}, {}}),
+         refused},
+        {"a volume out of range", EncodeStoreRequest({{{L"MusicVolumePercentage", L"2: 100000"}}, {}}),
+         refused},
+        {"a playlist line that is empty", EncodeStoreRequest({{}, L"C:\\a.mp3\n\n"}), refused},
+        {"an oversized playlist", EncodeStoreRequest({{}, std::wstring(1 << 22, L'a') + L"\n"}), refused},
+        {"a truncated request", good.substr(0, good.size() - 6), refused},
+        {"an empty request", std::wstring(), refused},
+        {"a valid request whose seal is another's", good, refused, true},
+        {"no request file", std::nullopt, unreadable},
     };
     TempFolder folder;
-    auto store = [&](const std::optional<std::wstring>& text) {
+    auto store = [&](const std::optional<std::wstring>& text, bool sealOfAnother) {
         const std::wstring file = folder / L"request.txt";
         ::DeleteFileW(file.c_str());
-        if (text) {
-            ASSERT_TRUE(WriteBinaryFile(file, std::string(reinterpret_cast<const char*>(text->data()),
-                                                          text->size() * sizeof(wchar_t))));
-        }
-        ChildProcess child = ChildProcess::Start(Quote(ScrPath()) + L" /store-elevated " + Quote(file));
-        EXPECT_TRUE(EndsWithZero(child));
+        const std::string bytes(reinterpret_cast<const char*>(text ? text->data() : L""),
+                                text ? text->size() * sizeof(wchar_t) : 0);
+        EXPECT_TRUE(!text || WriteBinaryFile(file, bytes));
+        const std::string sealed = sealOfAnother ? bytes + " " : bytes;
+        const std::wstring seal = *qm::Sha256Hex(sealed.data(), sealed.size());
+        ChildProcess child =
+            ChildProcess::Start(Quote(ScrPath()) + L" /store-elevated " + seal + L" " + Quote(file));
+        EXPECT_TRUE(PollUntil([&] { return !child.Running(); }, kSettingsDialogTimeLimitMs));
+        return child.ExitCode();
     };
     for (const auto& c : bad) {
         SCOPED_TRACE(c.what);
-        store(c.text);
+        EXPECT_EQ(store(c.text, c.sealOfAnother), c.exitCode);
         EXPECT_EQ(AllStoredSettings(), before);
     }
-    store(good);
+    EXPECT_EQ(store(good, false), qm::kElevatedStored);
     std::vector<std::wstring> after = before;
     for (std::wstring& value : after)
         if (value.rfind(L"MusicVolumePercentage=", 0) == 0)

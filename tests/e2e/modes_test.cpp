@@ -119,6 +119,14 @@ TEST(Modes, PasswordChangeNeverLoadsAPlantedMprDll) {
     ASSERT_NE(ReadBinaryFile(marker).find("loaded"), std::string::npos)
         << "planted DLL not picked up by a bare load";
     ASSERT_TRUE(::DeleteFileW(marker.c_str()));
+    // Every mode's first step: from then on, not even a bare load finds it.
+    {
+        NativeMprOverride override(L"qm_bare_loader.exe");
+        ChildProcess control = ChildProcess::Start(Quote(loader) + L" system", currentDir.path().c_str());
+        ASSERT_TRUE(control.WaitExit(20000));
+        EXPECT_EQ(control.ExitCode(), 0u) << "MPR.DLL not found in the system folder";
+    }
+    EXPECT_FALSE(FileExists(marker)) << "a bare load after the first step ran the planted MPR.DLL";
 
     const std::wstring scrName = L"Quillmere - Taveny 3D Screensaver.scr";
     const std::wstring scr = programDir / scrName;

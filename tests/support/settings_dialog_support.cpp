@@ -238,7 +238,7 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM) {
 } // namespace
 
 void ReadAndCloseBox(HWND box) {
-    BoxText() = TextOf(box) + L"|";
+    BoxText() += TextOf(box) + L"|";
     ::EnumChildWindows(box, &CollectStaticText, 0);
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
@@ -303,11 +303,11 @@ bool SavedRegistryKey::SetText(const std::wstring& name, const std::wstring& tex
     return status == ERROR_SUCCESS;
 }
 
-std::function<DWORD(const std::wstring&)> AgreedElevation(std::function<void()> lift) {
-    return [lift = std::move(lift)](const std::wstring& parameters) {
+std::function<qm::ElevatedRun(const SHELLEXECUTEINFOW&)> AgreedElevation(std::function<void()> lift) {
+    return [lift = std::move(lift)](const SHELLEXECUTEINFOW& start) {
         lift();
-        qm::RunElevatedStore(qm::ParseCommandLine((L"x.scr " + parameters).c_str()).argument);
-        return DWORD{ERROR_SUCCESS};
+        const auto command = qm::ParseCommandLine((std::wstring(L"x.scr ") + start.lpParameters).c_str());
+        return qm::ElevatedRun{ERROR_SUCCESS, qm::RunElevatedStore(command.argument, command.seal)};
     };
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fake_direct3d9.h"
+#include "launcher/elevation.h"
 #include "settings/settings_defaults.h"
 #include "test_support.h"
 
@@ -94,11 +95,11 @@ class ModalAnswer {
 };
 
 // The elevated start of a user who agrees to the prompt: lift (so that the elevated instance may write),
-// then the elevated instance's store, in this process; ERROR_SUCCESS.
-std::function<DWORD(const std::wstring& parameters)> AgreedElevation(std::function<void()> lift);
+// then the elevated instance's store, in this process, ending with its exit code.
+std::function<qm::ElevatedRun(const SHELLEXECUTEINFOW& start)> AgreedElevation(std::function<void()> lift);
 
-// A ModalAnswer action for a message box: keeps its caption and texts in BoxText(), as
-// "caption|texts", then closes it with OK.
+// A ModalAnswer action for a message box: adds its caption and texts to BoxText(), as "caption|texts",
+// then closes it with OK.
 void ReadAndCloseBox(HWND box);
 std::wstring& BoxText();
 

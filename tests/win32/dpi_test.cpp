@@ -32,7 +32,7 @@ const qm::DpiAwarenessCalls kCalls{&RefuseContext, &EndAtSystemAwareness};
 
 void RunMode(qm::ScreensaverMode mode) {
     qmtest::ScopedSeam seam(qm::SetDpiAwarenessCallsForTesting, &kCalls);
-    qm::RunScreensaverMode(::GetModuleHandleW(nullptr), {mode, 0, {}});
+    qm::RunScreensaverMode(::GetModuleHandleW(nullptr), {mode, 0, {}, {}});
 }
 
 TEST(DpiAwareness, PreviewAndTestModesDeclareNone) {

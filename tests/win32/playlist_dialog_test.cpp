@@ -386,6 +386,7 @@ TEST_F(PlaylistEditor, OkStoresTheListOrShowsTheErrorAndStaysOpen) {
     ASSERT_TRUE(locked->applied());
     Select({0});
     Click(IDC_REMOVE_FILES);
+    BoxText().clear();
     ModalAnswer answer(dialog_->handle(), &ReadAndCloseBox);
     Click(IDOK);
     ASSERT_TRUE(answer.answered()) << "no error box owned by the editor";
@@ -575,6 +576,16 @@ TEST_F(PlaylistEditor, TenThousandTracksAndThePathOfTheLongestLength) {
     Click(IDC_ADD_FILES);
     EXPECT_EQ(InStep().back(), longest);
     const Entries kept = InStep();
+    // A name longer than a stored line may be: not added, and the user told so at once.
+    AnswerOneFile(L"C:\\" + std::wstring(kMaxPlaylistLine - 2, L'n'));
+    BoxText().clear();
+    {
+        ModalAnswer answer(dialog_->handle(), &ReadAndCloseBox);
+        Click(IDC_ADD_FILES);
+    }
+    EXPECT_EQ(BoxText(), L"Error!|1 of the chosen files were not added: the playlist is full, or their names "
+                         L"are too long.");
+    EXPECT_EQ(InStep(), kept);
     Click(IDOK);
     dialog_->DestroyWindow();
     Open();
