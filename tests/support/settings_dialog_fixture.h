@@ -52,7 +52,7 @@ class SettingsDialogTest : public ::testing::Test {
     HWND Item(int id) const { return ::GetDlgItem(dialog_->handle(), id); }
     bool Checked(int id) const { return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
-    std::wstring Text(int id) const { return TextOf(Item(id)); }
+    std::wstring Text(int id) const { return Shown(TextOf(Item(id))); }
     int Position(int id) const { return static_cast<int>(::SendMessageW(Item(id), TBM_GETPOS, 0, 0)); }
     int TreeInteger(const char* name) const { return dialog_->settings().Get(name).AsInteger(); }
 

@@ -105,6 +105,15 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
+std::wstring Shown(const std::wstring& caption) {
+    std::wstring shown;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
+        shown += caption[i];
+    }
+    return shown;
+}
+
 DWORD ProcessOf(HWND window) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(window, &pid);

@@ -336,8 +336,9 @@ TEST_F(SettingsDialogTest, BlankScreensBoxWritesTheTreeAtOnce) {
 std::vector<std::wstring> ShownTexts(HWND dialog) {
     std::vector<std::wstring> texts{TextOf(dialog)};
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        const std::vector<std::wstring> own =
-            ClassNameOf(child) == L"ComboBox" ? ComboTexts(child) : std::vector<std::wstring>{TextOf(child)};
+        const std::vector<std::wstring> own = ClassNameOf(child) == L"ComboBox"
+                                                  ? ComboTexts(child)
+                                                  : std::vector<std::wstring>{Shown(TextOf(child))};
         texts.insert(texts.end(), own.begin(), own.end());
     }
     return texts;
