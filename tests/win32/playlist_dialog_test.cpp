@@ -596,6 +596,7 @@ TEST(PlaylistTemplate, ControlsAsTheUserMeetsThem) {
     ExpectControls(*t, {
                            {IDOK, L"Button", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP},
                            {IDCANCEL, L"Button", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP},
+                           {-1, L"Static", L"Playlist", SS_LEFT, 0, false},
                            {IDC_PLAYLIST_VIEW, L"SysListView32", L"", listStyle},
                            {IDC_ADD_FILES, L"Button", L"Add...", BS_PUSHBUTTON | WS_TABSTOP},
                            {IDC_REMOVE_FILES, L"Button", L"Remove", BS_PUSHBUTTON | WS_TABSTOP},

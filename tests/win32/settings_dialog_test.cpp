@@ -46,6 +46,7 @@ TEST(SettingsDialogTemplate, ControlsAsTheUserMeetsThem) {
         *dialog,
         {
             {1015, L"Button", L"Monitor selection", BS_GROUPBOX},
+            {-1, L"Static", L"Monitor selection", SS_LEFT, 0, false},
             {1002, L"ComboBox", L"", list},
             {1013, L"Button", L"Show a blank screen on all monitors", check},
             {-1, L"Button", L"Options", BS_GROUPBOX},
