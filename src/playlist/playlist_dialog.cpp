@@ -12,6 +12,8 @@
 #include <cderr.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace qm {
 namespace {
 
@@ -38,22 +40,37 @@ BOOL OpenFileDialog(OPENFILENAMEW* request, DWORD* error) {
     return FALSE;
 }
 
-// Rows added or removed by the thousand would each repaint the list: hold the painting, then repaint once.
-class RedrawSuspended {
+// Rows added, removed or selected by the thousand would each repaint the list and each have their notice
+// answered: the painting is held and the notices let pass, then the list repaints once.
+class BulkChange {
   public:
-    explicit RedrawSuspended(HWND listView) : listView_(listView) {
+    BulkChange(HWND listView, bool& inBulk) : listView_(listView), inBulk_(inBulk) {
+        inBulk_ = true;
         ctl::Send(listView_, WM_SETREDRAW, FALSE);
     }
-    ~RedrawSuspended() {
+    ~BulkChange() {
         ctl::Send(listView_, WM_SETREDRAW, TRUE);
         if (listView_) ::InvalidateRect(listView_, nullptr, TRUE);
+        inBulk_ = false;
     }
-    RedrawSuspended(const RedrawSuspended&) = delete;
-    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+    BulkChange(const BulkChange&) = delete;
+    BulkChange& operator=(const BulkChange&) = delete;
 
   private:
     HWND listView_;
+    bool& inBulk_;
 };
+
+// Keeps the entries not marked, in their order, in one pass.
+void EraseMarked(std::vector<std::wstring>& entries, const std::vector<bool>& marked) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (marked[i]) continue;
+        if (kept != i) entries[kept] = std::move(entries[i]);
+        ++kept;
+    }
+    entries.resize(kept);
+}
 
 // The column is wide enough for long paths; the header itself is hidden by the list view's style.
 std::wstring ColumnText() {
@@ -78,7 +95,7 @@ void CPlaylistDlg::AddRow(const std::wstring& path) {
 
 void CPlaylistDlg::AddRows(const std::vector<std::wstring>& paths) {
     if (paths.empty()) return;
-    RedrawSuspended quiet(listView_);
+    BulkChange bulk(listView_, bulkChange_);
     ctl::ListViewSetItemCount(listView_, entries_.size() + paths.size(), LVSICF_NOINVALIDATEALL);
     for (const auto& path : paths)
         AddRow(path);
@@ -87,6 +104,7 @@ void CPlaylistDlg::AddRows(const std::vector<std::wstring>& paths) {
 LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     listView_ = GetDlgItem(IDC_PLAYLIST_VIEW);
     shuffleBox_ = GetDlgItem(IDC_SHUFFLE);
+    removeButton_ = GetDlgItem(IDC_REMOVE_FILES);
 
     ctl::ListViewInsertColumn(listView_, 0, ColumnText(), ColumnWidth(DpiOf(hwnd_)));
 
@@ -102,7 +120,10 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     ctl::SetCheck(shuffleBox_, ShufflePlaylist(settings_));
     okShield_ = SaveNeedsElevation();
     ctl::SetShield(GetDlgItem(IDOK), okShield_);
-    return TRUE;
+    EnableRemove();
+    // The list comes first in reading order; OK first would end the editor at a hasty Enter.
+    ::SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(listView_), TRUE);
+    return FALSE;
 }
 
 int CPlaylistDlg::ColumnWidth(UINT dpi) const {
@@ -157,27 +178,88 @@ LRESULT CPlaylistDlg::OnAddFiles(WORD, WORD, HWND, BOOL&) {
         for (auto& path : AddPlaylistPath(chosen))
             added.push_back(std::move(path));
     }
+    const int first = ctl::ListViewItemCount(listView_);
     AddRows(added);
+    if (!added.empty()) SelectOnly(first, ctl::ListViewItemCount(listView_));
     return 0;
 }
 
 LRESULT CPlaylistDlg::OnRemoveFiles(WORD, WORD, HWND, BOOL&) {
-    if (ctl::ListViewSelectedCount(listView_) == 0) return 0;
-    RedrawSuspended quiet(listView_);
-    // Row i is asked again after a deletion: the next row has moved into its place.
-    for (int i = 0; i < ctl::ListViewItemCount(listView_);) {
-        if (!ctl::ListViewItemSelected(listView_, i)) {
-            ++i;
-            continue;
+    RemoveSelectedRows();
+    return 0;
+}
+
+void CPlaylistDlg::RemoveSelectedRows() {
+    const std::vector<int> selected = ctl::ListViewSelectedRows(listView_);
+    int firstRemoved = -1;
+    {
+        BulkChange bulk(listView_, bulkChange_);
+        // From the last row up, so that a deletion moves only the rows after it and the rows still to go
+        // keep their numbers; the entries follow in one pass.
+        std::vector<bool> removed(entries_.size(), false);
+        for (auto row = selected.rbegin(); row != selected.rend(); ++row) {
+            // A row the list view keeps stays with its entry.
+            if (!ctl::ListViewDeleteItem(listView_, *row)) continue;
+            if (static_cast<std::size_t>(*row) < removed.size()) removed[*row] = true;
+            firstRemoved = *row;
         }
-        // A row the list view keeps stays with its entry; asking again would never end.
-        if (!ctl::ListViewDeleteItem(listView_, i)) {
-            ++i;
-            continue;
-        }
-        if (static_cast<std::size_t>(i) < entries_.size()) entries_.erase(entries_.begin() + i);
+        EraseMarked(entries_, removed);
+    }
+    // The next row takes the place of the first one removed, ready for the next key.
+    const int rows = ctl::ListViewItemCount(listView_);
+    if (firstRemoved >= 0 && rows > 0)
+        SelectOnly(std::min(firstRemoved, rows - 1), std::min(firstRemoved, rows - 1) + 1);
+    else
+        EnableRemove();
+}
+
+void CPlaylistDlg::SelectOnly(int first, int last) {
+    {
+        BulkChange bulk(listView_, bulkChange_);
+        ctl::ListViewSetItemState(listView_, -1, 0, LVIS_SELECTED);
+        for (int row = first; row < last; ++row)
+            ctl::ListViewSetItemState(listView_, row, LVIS_SELECTED, LVIS_SELECTED);
+        ctl::ListViewSetItemState(listView_, first, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    // Once the list lays itself out again: the last row first, so that the first shows when not all fit.
+    ctl::ListViewEnsureVisible(listView_, last - 1);
+    ctl::ListViewEnsureVisible(listView_, first);
+    EnableRemove();
+}
+
+void CPlaylistDlg::EnableRemove() {
+    const bool selection = ctl::ListViewSelectedCount(listView_) > 0;
+    // A disabled button cannot keep the focus: the keyboard goes on from the list.
+    if (!selection && removeButton_ && ::GetFocus() == removeButton_)
+        ::SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(listView_), TRUE);
+    ctl::Enable(removeButton_, selection);
+}
+
+LRESULT CPlaylistDlg::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    const UINT code = header && listView_ && header->hwndFrom == listView_ ? header->code : 0;
+    if (code == LVN_KEYDOWN) {
+        OnListKey(reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey);
+    } else if (code == LVN_ITEMCHANGED) {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+        if (!bulkChange_ && (change->uChanged & LVIF_STATE) &&
+            ((change->uOldState ^ change->uNewState) & LVIS_SELECTED))
+            EnableRemove();
+    } else {
+        handled = FALSE;
     }
     return 0;
+}
+
+void CPlaylistDlg::OnListKey(WORD key) {
+    if (key == VK_DELETE) return RemoveSelectedRows();
+    if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0) {
+        {
+            BulkChange bulk(listView_, bulkChange_);
+            ctl::ListViewSetItemState(listView_, -1, LVIS_SELECTED, LVIS_SELECTED);
+        }
+        EnableRemove();
+    }
 }
 
 LRESULT CPlaylistDlg::OnCancel(WORD, WORD, HWND, BOOL&) {

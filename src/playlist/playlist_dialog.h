@@ -1,7 +1,8 @@
 // The playlist editor: the user's music files one per row, added through the open-file dialog (music
 // files or .m3u and .m3u8 playlists), removed by selection, and the Shuffle option. OK stores the
 // playlist at once, or says that it could not and stays open; Cancel and the close box leave the stored
-// playlist as it was.
+// playlist as it was. All of it works by keyboard: the focus starts on the list, Delete removes the
+// selected rows, Ctrl+A selects every row.
 #pragma once
 
 #include "platform/dialog_impl.h"
@@ -42,6 +43,7 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
     QM_COMMAND_HANDLER(IDOK, BN_CLICKED, OnOk)
     QM_COMMAND_HANDLER(IDC_SHUFFLE, BN_CLICKED, OnShuffleClicked)
     QM_MESSAGE_HANDLER(WM_CLOSE, OnClose)
+    QM_MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
     QM_MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
     QM_MESSAGE_HANDLER(kFitColumnMessage, OnFitColumn)
     QM_END_MSG_MAP()
@@ -57,6 +59,7 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
     LRESULT OnOk(WORD, WORD, HWND, BOOL&);
     LRESULT OnShuffleClicked(WORD, WORD, HWND, BOOL&);
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnNotify(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnFitColumn(UINT, WPARAM, LPARAM, BOOL&);
 
@@ -65,10 +68,18 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
 
     void AddRow(const std::wstring& path);
     void AddRows(const std::vector<std::wstring>& paths);
+    void RemoveSelectedRows();
+    void OnListKey(WORD key);
+    // Selects rows first to last - 1 and no other, focuses the first and scrolls them into view.
+    void SelectOnly(int first, int last);
+    // Remove is there only for a selection.
+    void EnableRemove();
 
     Node& settings_;
     HWND listView_ = nullptr;
     HWND shuffleBox_ = nullptr;
+    HWND removeButton_ = nullptr;
+    bool bulkChange_ = false; // rows change by the thousand: their notices wait for the end
     std::vector<std::wstring> entries_;
     bool okShield_ = false;
 };
