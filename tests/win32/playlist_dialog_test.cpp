@@ -157,6 +157,25 @@ class PlaylistEditor : public ::testing::Test {
             ::SendMessageW(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
         }
     }
+    // The selected rows, and the focused one (-1 for none).
+    std::vector<int> Selected() const {
+        std::vector<int> rows;
+        for (int row = -1;
+             (row = static_cast<int>(::SendMessageW(list_, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;)
+            rows.push_back(row);
+        return rows;
+    }
+    int Focused() const { return static_cast<int>(::SendMessageW(list_, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)); }
+    // A key pressed in the list, with Ctrl held or not.
+    void Key(WORD key, bool control = false) const {
+        BYTE keys[256] = {};
+        ::GetKeyboardState(keys);
+        keys[VK_CONTROL] = control ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+        ::SendMessageW(list_, WM_KEYDOWN, key, 0);
+        keys[VK_CONTROL] = 0;
+        ::SetKeyboardState(keys);
+    }
     // Rows and entries must always agree; returns the entries.
     Entries InStep() const {
         EXPECT_EQ(Rows(), dialog_->PlaylistEntries());
@@ -316,6 +335,50 @@ TEST_F(PlaylistEditor, RowsAndEntriesStayInStepThroughAddsAndRemoves) {
     AnswerOneFile(Music(3));
     Click(IDC_ADD_FILES);
     EXPECT_THAT(InStep(), ElementsAre(Music(3)));
+}
+
+// The editor by keys alone: the focus starts on the list, Delete removes, Ctrl+A selects all; after a
+// removal the next row is selected and focused, ready for the next key; added rows are selected and shown.
+TEST_F(PlaylistEditor, WorksByKeyboard) {
+    StorePlaylist(Music(0) + L"\n" + Music(1) + L"\n" + Music(2) + L"\n" + Music(3) + L"\n");
+    HWND dialog = Open();
+    HWND remove = ::GetDlgItem(dialog, IDC_REMOVE_FILES);
+    EXPECT_EQ(::GetFocus(), list_);
+    EXPECT_FALSE(::IsWindowEnabled(remove));
+    Key(VK_DELETE);
+    Key('A');
+    EXPECT_EQ(InStep().size(), 4u);
+    EXPECT_THAT(Selected(), IsEmpty());
+    Key('A', true);
+    EXPECT_THAT(Selected(), ElementsAre(0, 1, 2, 3));
+    EXPECT_TRUE(::IsWindowEnabled(remove));
+
+    Select({1, 2});
+    Key(VK_DELETE);
+    EXPECT_THAT(InStep(), ElementsAre(Music(0), Music(3)));
+    EXPECT_THAT(Selected(), ElementsAre(1));
+    EXPECT_EQ(Focused(), 1);
+    Key(VK_DELETE); // the last row: the row before it takes over
+    EXPECT_THAT(InStep(), ElementsAre(Music(0)));
+    EXPECT_THAT(Selected(), ElementsAre(0));
+    EXPECT_EQ(Focused(), 0);
+    // Remove, pressed for the last row, is disabled then: the keyboard goes on from the list.
+    ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(remove), TRUE);
+    Click(IDC_REMOVE_FILES);
+    EXPECT_THAT(InStep(), IsEmpty());
+    EXPECT_FALSE(::IsWindowEnabled(remove));
+    EXPECT_EQ(::GetFocus(), list_);
+
+    AnswerFiles(music_.path(), Entries(40, L"0.mp3"));
+    Click(IDC_ADD_FILES);
+    AnswerFiles(music_.path(), {L"1.mp3", L"2.mp3"});
+    Click(IDC_ADD_FILES);
+    EXPECT_THAT(Selected(), ElementsAre(40, 41));
+    EXPECT_EQ(Focused(), 40);
+    const auto top = ::SendMessageW(list_, LVM_GETTOPINDEX, 0, 0);
+    EXPECT_LE(top, 40);
+    EXPECT_GE(top + ::SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0), 42);
+    EXPECT_TRUE(::IsWindowEnabled(remove));
 }
 
 namespace {

@@ -3,8 +3,10 @@
 #include "dialogs/settings_dialog.h"
 #include "localisation/string_table.h"
 #include "platform/dpi.h"
+#include "playlist/playlist_dialog.h"
 #include "settings/product.h"
 
+#include "dialog_keys.h"
 #include "dialog_template.h"
 #include "dialogs/hardware_facts.h"
 #include "settings_dialog_fixture.h"
@@ -387,6 +389,38 @@ TEST_F(SettingsDialogTest, EveryTextFollowsTheStoredLanguageAndFitsItsBox) {
         ASSERT_EQ(shown.size(), english.size());
         for (size_t i = 0; i < shown.size() && c.language != std::wstring(L"en"); ++i)
             EXPECT_TRUE(shown[i] != english[i] || std::count(same.begin(), same.end(), shown[i])) << shown[i];
+        TearDown();
+    }
+}
+
+// Every function by keyboard, and a name for every control a screen reader reads, in each language: in
+// the settings dialog and in the playlist editor it opens.
+TEST_F(SettingsDialogTest, AccessKeysTabOrderAndNamesInEveryLanguage) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    for (const std::wstring language : {L"en", L"de", L"fr", L"ru"}) {
+        SCOPED_TRACE(testing::Message() << "Language " << language);
+        StoreSetting(L"Language", L"3: " + language);
+        HWND dialog = Open();
+        qm::Node settings;
+        qm::CPlaylistDlg editor(settings);
+        HWND playlist = editor.Create(dialog);
+        ::ShowWindow(playlist, SW_SHOWNORMAL);
+        EXPECT_EQ(KeyboardFaults(dialog), L"");
+        EXPECT_EQ(KeyboardFaults(playlist), L"");
+
+        std::map<int, std::wstring> names = AccessibleNames(dialog);
+        EXPECT_EQ(names[IDC_MONITOR_LIST], qm::Translate(L"Monitor selection"));
+        for (int id : {IDC_ANTIALIASING_LIST, IDC_SOUNDS_VOLUME, IDC_MUSIC_VOLUME})
+            EXPECT_NE(names[id], L"") << id;
+        EXPECT_EQ(AccessibleNames(playlist)[IDC_PLAYLIST_VIEW], qm::Translate(L"Playlist"));
+
+        // A label keeps its key as its number changes.
+        const std::wstring key = AccessKeysOf(TextOf(Item(IDC_MUSIC_VOLUME_LABEL)));
+        DragTrackbar(dialog, IDC_MUSIC_VOLUME, {40, 100});
+        EXPECT_EQ(AccessKeysOf(TextOf(Item(IDC_MUSIC_VOLUME_LABEL))), key);
+        EXPECT_NE(Text(IDC_MUSIC_VOLUME_LABEL).find(L"100"), std::wstring::npos);
+        editor.DestroyWindow();
         TearDown();
     }
 }
