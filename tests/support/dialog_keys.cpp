@@ -2,8 +2,6 @@
 
 #include "test_support.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -45,69 +43,59 @@ std::wstring Id(HWND window) {
     return std::to_wstring(static_cast<short>(::GetDlgCtrlID(window)));
 }
 
+// The tab stops, in the cycle from the first in reading order.
 std::wstring TabOrderFaults(HWND dialog) {
     std::vector<HWND> stops;
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (IsShown(child) && (::GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP)) stops.push_back(child);
     }
-    if (stops.empty()) return L"no tab stop\n";
     std::rotate(stops.begin(), std::min_element(stops.begin(), stops.end(), &ReadsBefore), stops.end());
     std::wstring faults;
     for (std::size_t i = 1; i < stops.size(); ++i) {
         if (!ReadsBefore(stops[i - 1], stops[i]))
-            faults += L"Tab goes from " + Id(stops[i - 1]) + L" to " + Id(stops[i]) + L"\n";
+            faults += L"Tab from " + Id(stops[i - 1]) + L" to " + Id(stops[i]) + L"\n";
     }
     return faults;
 }
 
-// The characters a caption marks, as it writes them.
-std::wstring MarkedCharacters(const std::wstring& caption) {
-    std::wstring marked;
-    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != L'&') continue;
-        if (caption[i + 1] != L'&') marked += caption[i + 1];
-        ++i;
-    }
-    return marked;
-}
-
-// Where the key of a label, pressed, leaves the focus. The key is typed as the caption writes it: Wine's
-// dialog manager matches letters beyond ASCII in that case only (Windows in either).
+// Alt and the key, as the dialog's message loop hands it to the dialog manager. Typed as the caption writes
+// it: Wine matches letters beyond ASCII in that case only (Windows in either).
 std::wstring LabelKeyFault(HWND dialog, HWND label, wchar_t key) {
     HWND input = ::GetWindow(label, GW_HWNDNEXT);
     if (!::IsWindowEnabled(label) || !::IsWindowEnabled(input)) return L"";
-    ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(dialog, IDCANCEL)), TRUE);
-    PressAltKey(dialog, key);
-    if (::GetFocus() == input) return L"";
-    return L"the key of " + Id(label) + L" leaves the focus on " + Id(::GetFocus()) + L"\n";
+    HWND cancel = ::GetDlgItem(dialog, IDCANCEL);
+    ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(cancel), TRUE);
+    MSG press{cancel, WM_SYSCHAR, key, 1 << 29};
+    ::IsDialogMessageW(dialog, &press);
+    return ::GetFocus() == input ? L"" : L"the key of " + Id(label) + L" reaches " + Id(::GetFocus()) + L"\n";
 }
 
 } // namespace
 
 std::wstring AccessKeysOf(const std::wstring& caption) {
-    std::wstring keys = MarkedCharacters(caption);
-    ::CharUpperBuffW(keys.data(), static_cast<DWORD>(keys.size()));
+    std::wstring keys;
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i)
+        if (caption[i] == L'&' && caption[++i] != L'&') keys += caption[i];
     return keys;
 }
 
 std::wstring KeyboardFaults(HWND dialog) {
-    std::wstring faults;
-    std::map<wchar_t, HWND> holders;
+    std::wstring faults, held; // upper-cased, as the dialog manager compares
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         const bool label = IsLabel(child);
         if (!label && !IsCaptionedButton(child)) continue;
         const int id = ::GetDlgCtrlID(child);
         const std::wstring text = TextOf(child), keys = AccessKeysOf(text);
-        const std::size_t wanted = id == IDOK || id == IDCANCEL ? 0 : 1;
-        if (keys.size() != wanted)
+        if (keys.size() != (id == IDOK || id == IDCANCEL ? 0u : 1u))
             faults += Id(child) + L" \"" + text + L"\" has " + std::to_wstring(keys.size()) + L" keys\n";
-        for (wchar_t key : keys) {
-            if (holders.count(key))
-                faults += L"key " + std::wstring(1, key) + L" of " + Id(child) + L" and " + Id(holders[key]) +
-                          L"\n";
-            holders[key] = child;
+        std::wstring upper = keys;
+        ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+        for (wchar_t key : upper) {
+            if (held.find(key) != std::wstring::npos)
+                faults += L"key " + upper + L" again in " + Id(child) + L"\n";
+            held += key;
         }
-        if (label && keys.size() == 1) faults += LabelKeyFault(dialog, child, MarkedCharacters(text)[0]);
+        if (label && keys.size() == 1) faults += LabelKeyFault(dialog, child, keys[0]);
     }
     return faults + TabOrderFaults(dialog);
 }
@@ -115,24 +103,14 @@ std::wstring KeyboardFaults(HWND dialog) {
 std::map<int, std::wstring> AccessibleNames(HWND dialog) {
     std::map<int, std::wstring> names;
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsShown(child) || !IsInput(child) || IsClass(child, L"Edit")) continue;
-        std::wstring& name = names[::GetDlgCtrlID(child)];
-        for (HWND before = ::GetWindow(child, GW_HWNDPREV); before;
-             before = ::GetWindow(before, GW_HWNDPREV)) {
-            if (IsClass(before, L"Static")) {
-                name = Shown(TextOf(before));
-                break;
-            }
-            if (::GetWindowLongW(before, GWL_STYLE) & (WS_TABSTOP | WS_GROUP)) break;
+        if (!IsShown(child) || !IsInput(child)) continue;
+        HWND before = child;
+        while ((before = ::GetWindow(before, GW_HWNDPREV)) && !IsClass(before, L"Static") &&
+               !(::GetWindowLongW(before, GWL_STYLE) & (WS_TABSTOP | WS_GROUP))) {
         }
+        names[::GetDlgCtrlID(child)] = IsClass(before, L"Static") ? Shown(TextOf(before)) : L"";
     }
     return names;
-}
-
-void PressAltKey(HWND dialog, wchar_t key) {
-    HWND focus = ::GetFocus();
-    MSG press{focus && ::IsChild(dialog, focus) ? focus : dialog, WM_SYSCHAR, key, 1 << 29};
-    ::IsDialogMessageW(dialog, &press);
 }
 
 } // namespace qmtest

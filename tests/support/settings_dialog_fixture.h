@@ -20,7 +20,8 @@ using Monitors = TestMachine::Monitors;
 class SettingsDialogTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+        INITCOMMONCONTROLSEX icc{sizeof(icc),
+                                 ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES}; // the editor's list too
         ::InitCommonControlsEx(&icc);
     }
 

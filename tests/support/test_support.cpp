@@ -107,10 +107,8 @@ std::wstring TextOf(HWND window) {
 
 std::wstring Shown(const std::wstring& caption) {
     std::wstring shown;
-    for (size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
-        shown += caption[i];
-    }
+    for (size_t i = 0; i < caption.size(); ++i)
+        shown += caption[i] == L'&' && i + 1 < caption.size() ? caption[++i] : caption[i];
     return shown;
 }
 

@@ -160,21 +160,17 @@ class PlaylistEditor : public ::testing::Test {
     // The selected rows, and the focused one (-1 for none).
     std::vector<int> Selected() const {
         std::vector<int> rows;
-        for (int row = -1;
-             (row = static_cast<int>(::SendMessageW(list_, LVM_GETNEXTITEM, row, LVNI_SELECTED))) >= 0;)
-            rows.push_back(row);
+        for (int row = 0; row < RowCount(); ++row)
+            if (::SendMessageW(list_, LVM_GETITEMSTATE, row, LVIS_SELECTED)) rows.push_back(row);
         return rows;
     }
     int Focused() const { return static_cast<int>(::SendMessageW(list_, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)); }
     // A key pressed in the list, with Ctrl held or not.
     void Key(WORD key, bool control = false) const {
         BYTE keys[256] = {};
-        ::GetKeyboardState(keys);
         keys[VK_CONTROL] = control ? 0x80 : 0;
         ::SetKeyboardState(keys);
         ::SendMessageW(list_, WM_KEYDOWN, key, 0);
-        keys[VK_CONTROL] = 0;
-        ::SetKeyboardState(keys);
     }
     // Rows and entries must always agree; returns the entries.
     Entries InStep() const {
@@ -375,10 +371,8 @@ TEST_F(PlaylistEditor, WorksByKeyboard) {
     Click(IDC_ADD_FILES);
     EXPECT_THAT(Selected(), ElementsAre(40, 41));
     EXPECT_EQ(Focused(), 40);
-    const auto top = ::SendMessageW(list_, LVM_GETTOPINDEX, 0, 0);
-    EXPECT_LE(top, 40);
-    EXPECT_GE(top + ::SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0), 42);
-    EXPECT_TRUE(::IsWindowEnabled(remove));
+    const LRESULT top = ::SendMessageW(list_, LVM_GETTOPINDEX, 0, 0);
+    EXPECT_TRUE(top <= 40 && top + ::SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0) >= 42) << top;
 }
 
 namespace {
