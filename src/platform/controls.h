@@ -129,9 +129,10 @@ inline void ListViewSetItemState(HWND control, int index, UINT state, UINT mask)
 inline void ListViewEnsureVisible(HWND control, int index) {
     Send(control, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
 }
-// Room for this many rows at once, before they are added one by one (LVSICF_* flags).
-inline void ListViewSetItemCount(HWND control, std::size_t count, DWORD flags) {
-    Send(control, LVM_SETITEMCOUNT, count, flags);
+// Room for this many rows at once, before they are added one by one; in a list view whose owner keeps
+// the rows (LVS_OWNERDATA), the number of rows (LVSICF_* flags). Whether the list view took it.
+inline bool ListViewSetItemCount(HWND control, std::size_t count, DWORD flags) {
+    return Send(control, LVM_SETITEMCOUNT, count, flags) != 0;
 }
 // The text's width in pixels in the list view's font.
 inline int ListViewStringWidth(HWND control, const std::wstring& text) {

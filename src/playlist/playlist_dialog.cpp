@@ -13,6 +13,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
 
 namespace qm {
 namespace {
@@ -87,18 +88,14 @@ void SetOpenFileDialogForTesting(std::function<BOOL(OPENFILENAMEW*, DWORD*)> dia
 
 CPlaylistDlg::CPlaylistDlg(Node& settings) : settings_(settings) {}
 
-void CPlaylistDlg::AddRow(const std::wstring& path) {
-    // A row the list view refused would leave rows and entries out of step.
-    if (ctl::ListViewInsertItem(listView_, static_cast<int>(entries_.size()), path) == -1) return;
-    entries_.push_back(path);
-}
-
 void CPlaylistDlg::AddRows(const std::vector<std::wstring>& paths) {
     if (paths.empty()) return;
-    BulkChange bulk(listView_, bulkChange_);
-    ctl::ListViewSetItemCount(listView_, entries_.size() + paths.size(), LVSICF_NOINVALIDATEALL);
-    for (const auto& path : paths)
-        AddRow(path);
+    const std::size_t before = entries_.size();
+    entries_.insert(entries_.end(), paths.begin(), paths.end());
+    // The list view holds only the number of rows: the time a list of any length takes to show is that of
+    // the rows in view. A number it refused would leave rows and entries out of step.
+    if (!ctl::ListViewSetItemCount(listView_, entries_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL))
+        entries_.resize(before);
 }
 
 LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
@@ -190,25 +187,27 @@ LRESULT CPlaylistDlg::OnRemoveFiles(WORD, WORD, HWND, BOOL&) {
 }
 
 void CPlaylistDlg::RemoveSelectedRows() {
+    // One pass over the selection and one over the entries; the list view, which keeps no rows, only
+    // hears the new number.
     const std::vector<int> selected = ctl::ListViewSelectedRows(listView_);
-    int firstRemoved = -1;
+    std::vector<bool> removed(entries_.size(), false);
+    std::size_t count = 0;
+    for (int row : selected) {
+        if (static_cast<std::size_t>(row) >= removed.size()) continue;
+        removed[row] = true;
+        ++count;
+    }
+    if (count == 0) return;
     {
         BulkChange bulk(listView_, bulkChange_);
-        // From the last row up, so that a deletion moves only the rows after it and the rows still to go
-        // keep their numbers; the entries follow in one pass.
-        std::vector<bool> removed(entries_.size(), false);
-        for (auto row = selected.rbegin(); row != selected.rend(); ++row) {
-            // A row the list view keeps stays with its entry.
-            if (!ctl::ListViewDeleteItem(listView_, *row)) continue;
-            if (static_cast<std::size_t>(*row) < removed.size()) removed[*row] = true;
-            firstRemoved = *row;
-        }
+        // A number the list view refused would leave rows and entries out of step.
+        if (!ctl::ListViewSetItemCount(listView_, entries_.size() - count, 0)) return;
         EraseMarked(entries_, removed);
     }
     // The next row takes the place of the first one removed, ready for the next key.
-    const int rows = ctl::ListViewItemCount(listView_);
-    if (firstRemoved >= 0 && rows > 0)
-        SelectOnly(std::min(firstRemoved, rows - 1), std::min(firstRemoved, rows - 1) + 1);
+    const int rows = static_cast<int>(entries_.size());
+    if (rows > 0)
+        SelectOnly(std::min(selected.front(), rows - 1), std::min(selected.front(), rows - 1) + 1);
     else
         EnableRemove();
 }
@@ -238,17 +237,41 @@ void CPlaylistDlg::EnableRemove() {
 LRESULT CPlaylistDlg::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     const UINT code = header && listView_ && header->hwndFrom == listView_ ? header->code : 0;
-    if (code == LVN_KEYDOWN) {
+    if (code == LVN_GETDISPINFOW) {
+        ShowRow(reinterpret_cast<NMLVDISPINFOW*>(lParam)->item);
+    } else if (code == LVN_ODFINDITEMW) {
+        return FindRow(*reinterpret_cast<const NMLVFINDITEMW*>(lParam));
+    } else if (code == LVN_KEYDOWN) {
         OnListKey(reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey);
-    } else if (code == LVN_ITEMCHANGED) {
-        const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
-        if (!bulkChange_ && (change->uChanged & LVIF_STATE) &&
-            ((change->uOldState ^ change->uNewState) & LVIS_SELECTED))
-            EnableRemove();
+    } else if (code == LVN_ITEMCHANGED || code == LVN_ODSTATECHANGED) {
+        if (!bulkChange_) EnableRemove();
     } else {
         handled = FALSE;
     }
     return 0;
+}
+
+void CPlaylistDlg::ShowRow(LVITEMW& item) const {
+    const auto row = static_cast<std::size_t>(item.iItem);
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0 && row < entries_.size())
+        ::lstrcpynW(item.pszText, entries_[row].c_str(), item.cchTextMax);
+}
+
+int CPlaylistDlg::FindRow(const NMLVFINDITEMW& find) const {
+    const LVFINDINFOW& what = find.lvfi;
+    if (!(what.flags & (LVFI_STRING | LVFI_PARTIAL)) || !what.psz || find.iStart < 0) return -1;
+    const int length = static_cast<int>(std::wcslen(what.psz));
+    const std::size_t count = entries_.size(), start = static_cast<std::size_t>(find.iStart);
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::size_t row = (start + n) % count;
+        if (row < start && !(what.flags & LVFI_WRAP)) break;
+        const std::wstring& entry = entries_[row];
+        const int compared = what.flags & LVFI_PARTIAL ? std::min(length, static_cast<int>(entry.size()))
+                                                       : static_cast<int>(entry.size());
+        if (::CompareStringOrdinal(entry.c_str(), compared, what.psz, length, TRUE) == CSTR_EQUAL)
+            return static_cast<int>(row);
+    }
+    return -1;
 }
 
 void CPlaylistDlg::OnListKey(WORD key) {

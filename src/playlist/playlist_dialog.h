@@ -9,6 +9,7 @@
 
 #include "resource.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <functional>
@@ -66,7 +67,10 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
     // The one column's width for the list view's font and the DPI.
     int ColumnWidth(UINT dpi) const;
 
-    void AddRow(const std::wstring& path);
+    // The list view keeps no rows of its own: it asks for each row's text as it shows it.
+    void ShowRow(LVITEMW& item) const;
+    // Typing in the list goes to the next row that starts with what was typed, as in any list.
+    int FindRow(const NMLVFINDITEMW& find) const;
     void AddRows(const std::vector<std::wstring>& paths);
     void RemoveSelectedRows();
     void OnListKey(WORD key);
