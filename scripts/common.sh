@@ -63,6 +63,14 @@ wine_env() {
   wine_xvfb_pid_file="$WINEPREFIX.xvfb.pid"
 }
 
+# What a Wine prefix is made with: the installed halves of Debian's Wine and their versions, one per line
+# ("wine64:amd64=8.0~repack-4"). Debian's wine starts the 32-bit loader whenever wine32 is installed, and
+# that loader needs the 32-bit half of the prefix (syswow64), which only a prefix made with it has.
+wine_installed() {
+  dpkg-query -W -f='${db:Status-Abbrev}${Package}:${Architecture}=${Version}\n' wine64 wine32:i386 2>/dev/null |
+    sed -n 's/^ii *//p' || true
+}
+
 # Uses the session's virtual display unless DISPLAY is set. Call after wine_env and "wine-env.sh start".
 wine_display() {
   if [ -z "${DISPLAY:-}" ] && [ -f "$wine_display_file" ]; then

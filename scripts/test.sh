@@ -49,6 +49,10 @@ else
   failed=$((failed + 1)); status=1
 fi
 
+# Every include of src/ points down the layers (scripts/check_includes.sh names any that does not).
+echo "== layers: includes point down"
+if bash scripts/check_includes.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi
+
 for preset in native windows windows-x64; do
   if run_build "$preset"; then
     run_tests "$preset"

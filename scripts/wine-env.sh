@@ -29,16 +29,29 @@ start_display() {
   echo "wine-env: could not start Xvfb" >&2; exit 1
 }
 
+# The prefix records what it was made with (wine_installed) and is made anew when the installed Wine
+# differs, for example once the test command has added the 32-bit half to a prefix the demo made without
+# it ("wineboot -u" does not fill syswow64 then). The record is written last, so a prefix whose making was
+# interrupted is never taken as ready.
 make_prefix() {
-  if [ -f "$WINEPREFIX/.qm-ready" ]; then return; fi
+  local mark="$WINEPREFIX/.qm-ready" want
+  want=$(wine_installed)
+  [ -f "$mark" ] && [ "$(cat "$mark")" = "$want" ] && return
+  [ -d "$WINEPREFIX" ] && echo "wine-env: the Wine prefix $WINEPREFIX was made with another Wine than the one installed (or not finished); making it anew" >&2
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-  # Without a window manager, hiding a top-level window stalls its thread: let Wine manage none.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  wineserver -w
-  touch "$WINEPREFIX/.qm-ready"
+  local code=0
+  { wineboot -i && wineserver -w &&
+    # Without a window manager, hiding a top-level window stalls its thread: let Wine manage none.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f && wineserver -w; } >/dev/null 2>&1 || code=$?
+  if [ $code -eq 0 ] && [[ "$want" == *wine32:i386* ]] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    code=1
+  fi
+  if [ $code -ne 0 ]; then
+    echo "wine-env: making the Wine prefix $WINEPREFIX failed (wineboot -i, exit code $code). Delete $WINEPREFIX and run again; if it fails again, run 'WINEPREFIX=$WINEPREFIX wineboot -i' to see Wine's own message." >&2
+    exit 1
+  fi
+  echo "$want" > "$mark"
 }
 
 case "$cmd" in

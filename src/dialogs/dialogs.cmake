@@ -1,2 +1,2 @@
 qm_portable_sources(product_web_page.cpp)
-qm_windows_sources(settings_dialog_base.cpp settings_dialog.cpp configure.cpp display_probes.cpp hardware_facts.cpp)
+qm_windows_sources(settings_dialog_base.cpp settings_dialog_ending.cpp settings_dialog.cpp configure.cpp display_probes.cpp hardware_facts.cpp)

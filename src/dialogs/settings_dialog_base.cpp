@@ -1,11 +1,11 @@
 #include "dialogs/settings_dialog_base.h"
 
 #include "dialogs/product_web_page.h"
+#include "launcher/elevation.h"
 #include "launcher/wallpaper.h"
 #include "localisation/language.h"
 #include "localisation/string_table.h"
 #include "platform/controls.h"
-#include "settings/elevated_store.h"
 #include "settings/settings_record.h"
 
 #include <shellapi.h>
@@ -14,14 +14,6 @@ namespace qm {
 namespace {
 
 constexpr int kMultiMonitorTag = 1000;
-
-// How long OK and Cancel wait for a probe before they go on with what is known, which is what the probe's
-// failure would have given. The dialog is gone from the screen meanwhile. OK's wait is the longer: it
-// stores what it waits for. Cancel's only sends the antialiasing value to the wallpaper, and with the
-// process's last wait for its probes it stays within 2 s of the click.
-constexpr UINT_PTR kEndingTimer = 1;
-constexpr UINT kOkWaitMs = 10000;
-constexpr UINT kCancelWaitMs = 1300;
 
 std::function<void(const std::wstring&)>& OpenWebPageSeam() {
     static std::function<void(const std::wstring&)> open;
@@ -69,12 +61,13 @@ void CSettingsDlgBase::Notify(WPARAM code, LPARAM value) {
 
 void CSettingsDlgBase::FillMonitorList() {
     ctl::ComboReset(monitorList_);
-    ctl::SetCheck(blankScreens_, displaysKnown_ && Setting("ShowBlackScreens") != 0);
-    const bool several = displaysKnown_ && displays_.monitorCount > 1;
+    const bool displaysKnown = Known(DisplayProbes::kDisplays);
+    ctl::SetCheck(blankScreens_, displaysKnown && Setting("ShowBlackScreens") != 0);
+    const bool several = displaysKnown && displays_.monitorCount > 1;
     ctl::Enable(blankScreens_, several);
     ctl::Enable(monitorList_, several);
 
-    if (!displaysKnown_) return;
+    if (!displaysKnown) return;
     const int32_t current = Setting("CurMonitor");
     // Each entry carries its adapter's Direct3D 9 ordinal, which is what "CurMonitor" stores: an adapter
     // left out of the list (one without a usable mode) makes the two differ.
@@ -93,82 +86,49 @@ void CSettingsDlgBase::FillMonitorList() {
     RefreshVideoModes();
 }
 
-LRESULT CSettingsDlgBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    icons_.Reset();
-    ::PostQuitMessage(0);
-    return 0;
+void CSettingsDlgBase::ShowAntialiasingBox() {
+    ctl::SetCheck(antialiasing_, Setting("Antialiasing") != 0);
+    ctl::Enable(antialiasing_, !AntialiasingAwaitsFacts());
 }
 
-LRESULT CSettingsDlgBase::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
-    return OnCancel(BN_CLICKED, IDCANCEL, nullptr, handled);
-}
-
-LRESULT CSettingsDlgBase::OnOk(WORD, WORD, HWND, BOOL&) {
-    BeginEnding(Ending::Ok);
-    return 0;
-}
-
-LRESULT CSettingsDlgBase::OnCancel(WORD, WORD, HWND, BOOL&) {
-    BeginEnding(Ending::Cancel);
-    return 0;
-}
-
-void CSettingsDlgBase::BeginEnding(Ending ending) {
-    if (ending_ != Ending::None) return;
-    ending_ = ending;
-    PrepareEnding(ending);
-    if (ReadyToEnd(ending)) return FinishEnding();
-    // The user is done with the dialog: it leaves the screen at once, and what OK stores is what the
-    // controls showed when it was pressed, with the answers laid over them as they come. The owner is
-    // enabled before the dialog hides, so that Windows gives the activation back to it and not to
-    // another program's window.
-    const HWND owner = ::GetWindow(hwnd_, GW_OWNER);
-    if (owner) ::EnableWindow(owner, TRUE);
-    ShowWindow(SW_HIDE);
-    if (owner) ::SetForegroundWindow(owner);
-    ::SetTimer(hwnd_, kEndingTimer, ending == Ending::Ok ? kOkWaitMs : kCancelWaitMs, nullptr);
-}
-
-void CSettingsDlgBase::FinishEnding() {
-    if (ending_ == Ending::None || ended_ || (!waitedLongEnough_ && !ReadyToEnd(ending_))) return;
-    ended_ = true;
-    ::KillTimer(hwnd_, kEndingTimer);
-    if (ending_ == Ending::Ok) {
-        StoreControls();
-        const bool shown = ::IsWindowVisible(hwnd_) != FALSE;
-        const HWND owner = ::GetWindow(hwnd_, GW_OWNER);
-        if (!SaveSettings(settings_) &&
-            !StoreAfterFailedWrite(shown ? hwnd_ : owner, SettingsStoreRequest(settings_)))
-            return KeepOpenAfterFailedSave(shown, owner);
-        SettingsSaved();
-    } else {
-        RevertPreview();
+void CSettingsDlgBase::FillAntialiasingList() {
+    const int32_t stored = Setting("Antialiasing");
+    ctl::ComboReset(antialiasingList_);
+    if (!Known(DisplayProbes::kLevels)) return;
+    for (int count : probes_.AntialiasingLevels()) {
+        int index = ctl::ComboAdd(antialiasingList_, std::to_wstring(count) + L"x");
+        ctl::ComboSetData(antialiasingList_, index, count);
     }
-    EndDialog(0);
+    // The list is sorted by text, so the entries' places are known only once all are in.
+    int chosen = 0;
+    for (int i = 0, n = ctl::ComboCount(antialiasingList_); i < n; ++i)
+        if (ctl::ComboGetData(antialiasingList_, i) == stored) chosen = i;
+    ctl::ComboSetSel(antialiasingList_, chosen);
 }
 
-// Nothing the user set is lost: the dialog is back as the user left it, for another OK or for Cancel.
-void CSettingsDlgBase::KeepOpenAfterFailedSave(bool shown, HWND owner) {
-    ending_ = Ending::None;
-    ended_ = false;
-    waitedLongEnough_ = false;
-    if (!shown) {
-        // The modal loop's own state: the owner disabled while the dialog shows.
-        if (owner) ::EnableWindow(owner, FALSE);
-        ShowWindow(SW_SHOW);
-        ::SetForegroundWindow(hwnd_);
-    }
-    Reopened();
+void CSettingsDlgBase::EnableAntialiasingControls() {
+    const bool on = ctl::GetCheck(antialiasing_);
+    ctl::Enable(antialiasingLabel_, on);
+    ctl::Enable(antialiasingList_, on && Known(DisplayProbes::kLevels));
 }
 
-LRESULT CSettingsDlgBase::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    if (wParam != kEndingTimer) {
-        handled = FALSE;
-        return 0;
-    }
-    waitedLongEnough_ = true;
-    FinishEnding();
-    return 0;
+int32_t CSettingsDlgBase::AntialiasingValue() const {
+    if (!ctl::GetCheck(antialiasing_)) return 0;
+    const int selected = ctl::ComboGetSel(antialiasingList_);
+    if (selected < 0) return 1;
+    return static_cast<int32_t>(ctl::ComboGetData(antialiasingList_, selected));
+}
+
+void CSettingsDlgBase::SendAntialiasing() {
+    sentAntialiasing_ = AntialiasingValue();
+    Notify(kLiveAntialiasing, *sentAntialiasing_);
+}
+
+// Until the facts are in, the setting's hardware default is not known: the tree holds it Empty (or, before
+// the settings are loaded, not at all).
+bool CSettingsDlgBase::AntialiasingAwaitsFacts() const {
+    const auto found = settings_.entries().find(L"Antialiasing");
+    return found == settings_.entries().end() || found->second.kind() == ValueKind::Empty;
 }
 
 LRESULT CSettingsDlgBase::OnVisit(WORD, WORD, HWND, BOOL&) {

@@ -2,7 +2,7 @@
 
 #include "platform/app_module.h"
 #include "platform/dpi.h"
-#include "settings/elevated_store.h"
+#include "launcher/elevated_store.h"
 
 #include <commctrl.h>
 #include <objbase.h>

@@ -6,7 +6,7 @@
 #include "playlist/open_file_names.h"
 #include "playlist/playlist_file.h"
 #include "settings/node.h"
-#include "settings/elevated_store.h"
+#include "launcher/elevation.h"
 #include "settings/playlist_store.h"
 
 #include <cderr.h>
@@ -115,8 +115,7 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     }
 
     ctl::SetCheck(shuffleBox_, ShufflePlaylist(settings_));
-    okShield_ = SaveNeedsElevation();
-    ctl::SetShield(GetDlgItem(IDOK), okShield_);
+    ctl::SetShield(GetDlgItem(IDOK), SaveNeedsElevation());
     EnableRemove();
     // The list comes first in reading order; OK first would end the editor at a hasty Enter.
     ::SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(listView_), TRUE);

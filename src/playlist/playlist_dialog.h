@@ -33,8 +33,6 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
 
     // Row k of the list view always shows entry k.
     const std::vector<std::wstring>& PlaylistEntries() const { return entries_; }
-    // Whether OK carries the elevation shield (see the settings dialog's).
-    bool OkCarriesShield() const { return okShield_; }
 
     QM_BEGIN_MSG_MAP()
     QM_MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
@@ -85,7 +83,6 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
     HWND removeButton_ = nullptr;
     bool bulkChange_ = false; // rows change by the thousand: their notices wait for the end
     std::vector<std::wstring> entries_;
-    bool okShield_ = false;
 };
 
 } // namespace qm

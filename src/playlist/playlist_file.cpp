@@ -128,15 +128,6 @@ CodePageDecoder SingleByteCodePageDecoder(unsigned codePage) {
     };
 }
 
-std::size_t CharacterCount(std::wstring_view text) {
-    if constexpr (sizeof(wchar_t) != 2) return text.size();
-    std::size_t count = text.size();
-    for (std::size_t i = 1; i < text.size(); ++i) {
-        if (text[i] >= 0xDC00 && text[i] <= 0xDFFF && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF) --count;
-    }
-    return count;
-}
-
 void ParsePlaylistText(const std::wstring& baseDirectory, const std::wstring& text,
                        std::vector<std::wstring>& entries, const PathExistsFn& exists) {
     std::size_t start = 0;
@@ -158,19 +149,6 @@ void ParsePlaylistText(const std::wstring& baseDirectory, const std::wstring& te
         }
         start = end + 1;
     }
-}
-
-std::wstring PlaylistText(const std::vector<std::wstring>& entries) {
-    std::size_t size = 0;
-    for (const auto& entry : entries)
-        size += entry.size() + 1;
-    std::wstring text;
-    text.reserve(size);
-    for (const auto& entry : entries) {
-        text += entry;
-        text += L'\n';
-    }
-    return text;
 }
 
 std::wstring PlaylistBaseDirectory(const std::wstring& path) {

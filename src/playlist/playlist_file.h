@@ -4,6 +4,8 @@
 // build adds the real file system and the real ANSI code page).
 #pragma once
 
+#include "settings/playlist_text.h"
+
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -11,10 +13,6 @@
 #include <vector>
 
 namespace qm {
-
-// Longest line a playlist may hold, in characters (a character outside the Basic Multilingual Plane
-// counts once, though Windows holds it in two UTF-16 units); a longer line ends the reading.
-inline constexpr std::size_t kMaxPlaylistLine = 2022;
 
 // Most lines naming something (neither empty nor starting with '#') read from one playlist file. Each
 // costs a file-system lookup, so without a bound a file of millions of short names would freeze the
@@ -38,18 +36,12 @@ using CodePageDecoder = std::function<std::wstring(std::string_view bytes)>;
 // code. The Windows build decodes with the system instead; this serves the portable build and tests.
 CodePageDecoder SingleByteCodePageDecoder(unsigned codePage);
 
-// Characters of a wide text: a UTF-16 surrogate pair counts once, so both builds count alike.
-std::size_t CharacterCount(std::wstring_view text);
-
 // Appends to entries each accepted line of text: lines end at LF; empty lines and lines starting with
 // '#' are skipped; no trimming; a line over kMaxPlaylistLine characters ends the reading. A line names
 // baseDirectory + line when that exists, else the line alone when that exists (asked only when the
 // base directory is not empty, so each line is looked up once at most there), else nothing.
 void ParsePlaylistText(const std::wstring& baseDirectory, const std::wstring& text,
                        std::vector<std::wstring>& entries, const PathExistsFn& exists);
-
-// The stored text: each entry followed by LF.
-std::wstring PlaylistText(const std::vector<std::wstring>& entries);
 
 // The path up to and including its last backslash; empty when it has none.
 std::wstring PlaylistBaseDirectory(const std::wstring& path);

@@ -2,7 +2,7 @@
 
 #include "settings/product.h"
 #include "settings/registry.h"
-#include "settings/store_request.h"
+#include "settings/playlist_text.h"
 
 namespace qm {
 

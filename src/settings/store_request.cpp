@@ -1,6 +1,6 @@
 #include "settings/store_request.h"
 
-#include "playlist/playlist_file.h"
+#include "settings/settings_defaults.h"
 #include "settings/typed_value.h"
 
 #include <algorithm>
@@ -27,19 +27,6 @@ bool IsCanonicalInteger(const std::wstring& value) {
     return made && *made == value;
 }
 
-bool IsPlaylistText(std::wstring_view text) {
-    while (!text.empty()) {
-        const size_t end = text.find(L'\n');
-        if (end == std::wstring_view::npos || end == 0) return false;
-        const std::wstring_view line = text.substr(0, end);
-        if (std::any_of(line.begin(), line.end(), [](wchar_t c) { return c < L' ' || c == 0x7F; }))
-            return false;
-        if (CharacterCount(line) > kMaxPlaylistLine) return false;
-        text.remove_prefix(end + 1);
-    }
-    return true;
-}
-
 // The decimal length of a record: digits only, no more than the bound allows.
 std::optional<size_t> ReadLength(std::wstring_view digits) {
     if (digits.empty() || digits.size() > 8) return std::nullopt;
@@ -52,6 +39,26 @@ std::optional<size_t> ReadLength(std::wstring_view digits) {
 }
 
 } // namespace
+
+std::vector<std::wstring> DialogSettingNames() {
+    Node table;
+    ApplyDefaultTable(table, HardwareDefaults{});
+    std::vector<std::wstring> names;
+    for (const auto& entry : table.entries())
+        names.push_back(entry.first);
+    names.push_back(L"CurMonitor");
+    return names;
+}
+
+StoreRequest SettingsStoreRequest(const Node& settings) {
+    StoreRequest request;
+    for (const std::wstring& name : DialogSettingNames()) {
+        const auto found = settings.entries().find(name);
+        if (found == settings.entries().end()) continue;
+        if (auto text = MakeTypedValueText(found->second)) request.settings.emplace_back(name, *text);
+    }
+    return request;
+}
 
 std::wstring EncodeStoreRequest(const StoreRequest& request) {
     std::wstring text(kHeader);

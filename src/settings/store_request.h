@@ -4,6 +4,9 @@
 // well formed, known and within its bound, or the whole request is refused.
 #pragma once
 
+#include "settings/node.h"
+#include "settings/playlist_text.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -12,8 +15,6 @@
 #include <vector>
 
 namespace qm {
-
-inline constexpr wchar_t kPlaylistValueName[] = L"PlayList";
 
 // The most characters a request may hold (the playlist is most of it).
 inline constexpr std::size_t kMaxStoreRequestChars = std::size_t{1} << 22;
@@ -24,6 +25,12 @@ struct StoreRequest {
     // The "PlayList" text (entries ended by LF), when the request stores it.
     std::optional<std::wstring> playlist;
 };
+
+// The names of the settings that the settings dialog writes: the default table's and "CurMonitor".
+std::vector<std::wstring> DialogSettingNames();
+
+// The request that stores what the tree holds for the names the settings dialog writes.
+StoreRequest SettingsStoreRequest(const Node& settings);
 
 // The request as text: a header line, then per value its name, a tab, its length in characters and a
 // line feed, the value itself and a line feed, and last an end line.

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# The set-up on a half-synced mirror, without the network: a copy of bootstrap.sh with stand-ins early on
-# PATH, whose update exits 100 and whose install fails for unmet dependencies unless the release is
-# preferred (INSTALL=fallback) or always (INSTALL=fail).
+# The set-up without the network: copies of the scripts with stand-ins early on PATH. On a half-synced
+# mirror apt's update exits 100 and its install fails for unmet dependencies unless the release is
+# preferred (INSTALL=fallback) or always (INSTALL=fail); Wine's prefix follows the Wine that is installed.
 set -uo pipefail
 src=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/bin" "$work/copy/scripts" "$work/copy/third_party/pugixml-0/src"
-cp "$src/scripts/bootstrap.sh" "$src/scripts/apt.sh" "$work/copy/scripts/"
+cp "$src/scripts/"{bootstrap,apt,common,wine-env}.sh "$work/copy/scripts/"
 touch "$work/copy/third_party/pugixml-0/src/pugixml.cpp"
 echo 'exit 0' > "$work/copy/scripts/ensure-i386.sh"
 cat > "$work/bin/apt-get" <<'STANDIN'
@@ -25,7 +25,10 @@ case "$1" in
     exit 100 ;;
 esac
 STANDIN
-printf '#!/bin/sh\nexit 1\n' > "$work/bin/dpkg-query"
+printf '#!/bin/sh\nprintf "$INSTALLED"\n[ -n "$INSTALLED" ]\n' > "$work/bin/dpkg-query"
+# Wine: wineboot makes the 32-bit half of the prefix when wine32 is installed.
+printf '#!/bin/sh\necho "wineboot $*" >> "$CALLS"\ncase "$INSTALLED" in *wine32*) d=$WINEPREFIX/drive_c/windows/syswow64 && mkdir -p $d && touch $d/kernel32.dll ;; esac\n' > "$work/bin/wineboot"
+printf '#!/bin/sh\nexit 0\n' | tee "$work/bin/wine" > "$work/bin/wineserver"
 printf '#!/bin/sh\n[ "$1" = --print-foreign-architectures ] && echo i386\nexit 0\n' > "$work/bin/dpkg"
 printf '#!/bin/sh\nexec "$@"\n' > "$work/bin/sudo"
 chmod +x "$work/bin/"*
@@ -51,5 +54,13 @@ for case in fallback fail; do
     check "fail: apt's own message is shown" grep -q '^E: Unable to correct problems' "$work/out"
   fi
 done
+
+# A prefix that the demo made with the 64-bit half alone, and the test command has installed the 32-bit one.
+export CALLS="$work/calls-prefix" DISPLAY=:0 QM_WINEPREFIX="$work/prefix"
+export INSTALLED='ii wine64:amd64=8.0\nii wine32:i386=8.0\n'
+mkdir -p "$QM_WINEPREFIX" && echo 'wine64:amd64=8.0' > "$QM_WINEPREFIX/.qm-ready"
+PATH="$work/bin:$PATH" bash "$work/copy/scripts/wine-env.sh" start "$work"
+check "a prefix without the 32-bit half is made anew once that half is installed" grep -qx 'wineboot -i' "$CALLS"
+
 [ $failures -eq 0 ] && echo "all passed"
 exit $((failures > 0))

@@ -47,7 +47,7 @@ class SettingsDialogTest : public ::testing::Test {
 
     // The probes answer on their threads; their answers fill the controls from this thread's messages.
     void WaitForAnswers() {
-        EXPECT_TRUE(PollUntil([this] { return dialog_->AnswersComplete(); }, 20000, 1));
+        EXPECT_TRUE(PollUntil([this] { return dialog_->AnswersCompleteForTesting(); }, 20000, 1));
     }
 
     HWND Item(int id) const { return ::GetDlgItem(dialog_->handle(), id); }
@@ -55,7 +55,7 @@ class SettingsDialogTest : public ::testing::Test {
     bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
     std::wstring Text(int id) const { return Shown(TextOf(Item(id))); }
     int Position(int id) const { return static_cast<int>(::SendMessageW(Item(id), TBM_GETPOS, 0, 0)); }
-    int TreeInteger(const char* name) const { return dialog_->settings().Get(name).AsInteger(); }
+    int TreeInteger(const char* name) const { return dialog_->SettingsForTesting().Get(name).AsInteger(); }
 
     ScratchRegistry registry_;
     std::unique_ptr<TestMachine> machine_;

@@ -3,7 +3,7 @@
 #include "dialogs/hardware_facts.h"
 #include "launcher/command_line.h"
 #include "launcher/wallpaper.h"
-#include "settings/elevated_store.h"
+#include "launcher/elevated_store.h"
 #include "settings/product.h"
 
 #include <commctrl.h>
@@ -100,13 +100,8 @@ TestMachine::TestMachine(Monitors monitors, std::vector<int> antialiasingCounts)
     useCounts = std::make_unique<UseFakeAntialiasingLevels>(std::move(antialiasingCounts));
 }
 
-UseHardwareFacts::UseHardwareFacts(qm::HardwareFacts facts) {
-    qm::SetHardwareFactsForTesting([facts] { return facts; });
-}
-
-UseHardwareFacts::~UseHardwareFacts() {
-    qm::SetHardwareFactsForTesting({});
-}
+UseHardwareFacts::UseHardwareFacts(qm::HardwareFacts facts)
+    : seam_(qm::SetHardwareFactsForTesting, [facts] { return facts; }) {}
 
 void StoreSetting(const std::wstring& name, const std::wstring& typedText) {
     HKEY key = nullptr;

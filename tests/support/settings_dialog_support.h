@@ -41,9 +41,9 @@ class LiveMessageCatcher {
 class UseHardwareFacts {
   public:
     explicit UseHardwareFacts(qm::HardwareFacts facts);
-    ~UseHardwareFacts();
-    UseHardwareFacts(const UseHardwareFacts&) = delete;
-    UseHardwareFacts& operator=(const UseHardwareFacts&) = delete;
+
+  private:
+    ScopedSeam<std::function<qm::HardwareFacts()>> seam_;
 };
 
 // The display machine the dialog sees: Direct3D 9 adapters, the supported multisample counts, and

@@ -6,9 +6,25 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace qmtest {
+
+// A test seam of the product (a Set...ForTesting function) set for the life of the object, and the real
+// one put back when it goes, failed assertion or not: ScopedSeam seam(qm::SetOpenWebPageForTesting, f);
+template <typename... Fs> class ScopedSeam {
+  public:
+    explicit ScopedSeam(void (*set)(Fs...), std::type_identity_t<Fs>... fs) : set_(set) {
+        set_(std::move(fs)...);
+    }
+    ~ScopedSeam() { set_(Fs{}...); }
+    ScopedSeam(const ScopedSeam&) = delete;
+    ScopedSeam& operator=(const ScopedSeam&) = delete;
+
+  private:
+    void (*set_)(Fs...);
+};
 
 // Build outputs as a Windows program under Wine sees them.
 std::wstring ScrPath();

@@ -2,6 +2,7 @@
 // each compared with an independent reading made here.
 #include "display/display_tables.h"
 #include "settings/node.h"
+#include "test_support.h"
 
 #include <d3d11.h>
 #include <gtest/gtest.h>
@@ -109,18 +110,13 @@ TEST(DisplayHardware, AntialiasingLevelsAreWhatTheDeviceReports) {
 }
 
 TEST(DisplayHardware, NoDirect3D11DeviceGivesNoLevels) {
-    qm::SetDirect3D11DeviceFactoryForTesting([](ID3D11Device** device) {
-        *device = nullptr;
-        return DXGI_ERROR_UNSUPPORTED;
-    });
-    EXPECT_TRUE(qm::ProbeAntialiasingLevels().empty());
-    // A creation that claims success without a device is no device either.
-    qm::SetDirect3D11DeviceFactoryForTesting([](ID3D11Device** device) {
-        *device = nullptr;
-        return S_OK;
-    });
-    EXPECT_TRUE(qm::ProbeAntialiasingLevels().empty());
-    qm::SetDirect3D11DeviceFactoryForTesting({});
+    for (HRESULT created : {DXGI_ERROR_UNSUPPORTED, S_OK}) { // S_OK without a device is no device either
+        qmtest::ScopedSeam seam(qm::SetDirect3D11DeviceFactoryForTesting, [created](ID3D11Device** device) {
+            *device = nullptr;
+            return created;
+        });
+        EXPECT_TRUE(qm::ProbeAntialiasingLevels().empty());
+    }
     EXPECT_FALSE(qm::ProbeAntialiasingLevels().empty());
 }
 

@@ -31,9 +31,8 @@ BOOL WINAPI EndAtSystemAwareness() {
 const qm::DpiAwarenessCalls kCalls{&RefuseContext, &EndAtSystemAwareness};
 
 void RunMode(qm::ScreensaverMode mode) {
-    qm::SetDpiAwarenessCallsForTesting(&kCalls);
+    qmtest::ScopedSeam seam(qm::SetDpiAwarenessCallsForTesting, &kCalls);
     qm::RunScreensaverMode(::GetModuleHandleW(nullptr), {mode, 0, {}});
-    qm::SetDpiAwarenessCallsForTesting(nullptr);
 }
 
 TEST(DpiAwareness, PreviewAndTestModesDeclareNone) {

@@ -1,7 +1,7 @@
 // The playlist editor made from its real template, driven as a user drives it, with the system's
 // open-file dialog answered by a prepared buffer and the registry redirected to scratch keys.
 #include "playlist/playlist_dialog.h"
-#include "settings/elevated_store.h"
+#include "launcher/elevation.h"
 
 #include "localisation/string_table.h"
 #include "platform/dpi.h"
@@ -114,7 +114,6 @@ class PlaylistEditor : public ::testing::Test {
     void SetUp() override {
         ResetCurrentStringTable();
         g_answer = OpenFileAnswer{};
-        qm::SetOpenFileDialogForTesting(&FakeOpenFileDialog);
         for (const wchar_t* name : {L"0.mp3", L"1.mp3", L"2.mp3", L"3.mp3"}) {
             ASSERT_TRUE(WriteBinaryFile(music_ / name, "ID3"));
         }
@@ -122,7 +121,6 @@ class PlaylistEditor : public ::testing::Test {
     void TearDown() override {
         if (dialog_ && dialog_->IsWindow()) dialog_->DestroyWindow();
         dialog_.reset();
-        qm::SetOpenFileDialogForTesting({});
         ResetCurrentStringTable();
     }
 
@@ -181,6 +179,8 @@ class PlaylistEditor : public ::testing::Test {
     bool Ended() const { return !::IsWindowVisible(dialog_->handle()); }
 
     ScratchRegistry registry_;
+    ScopedSeam<std::function<BOOL(OPENFILENAMEW*, DWORD*)>> openFile_{qm::SetOpenFileDialogForTesting,
+                                                                      &FakeOpenFileDialog};
     TempFolder music_;
     Node settings_;
     std::unique_ptr<CPlaylistDlg> dialog_;
@@ -455,10 +455,12 @@ TEST_F(PlaylistEditor, OkStoresTheListOrShowsTheErrorAndStaysOpen) {
     EXPECT_EQ(StoredPlaylist(), text);
     EXPECT_THAT(InStep(), ElementsAre(Music(1), dont, Music(1)));
     // Where the user can elevate, the same OK stores the list through the elevated instance.
-    qm::SetElevationForTesting([] { return TokenElevationTypeLimited; },
-                               AgreedElevation([&] { locked.reset(); }));
-    Click(IDOK);
-    qm::SetElevationForTesting({}, {});
+    {
+        ScopedSeam seam(
+            qm::SetElevationForTesting, [] { return TokenElevationTypeLimited; },
+            AgreedElevation([&] { locked.reset(); }));
+        Click(IDOK);
+    }
     EXPECT_TRUE(Ended());
     EXPECT_EQ(StoredPlaylist(), Music(1) + L"\n" + dont + L"\n" + Music(1) + L"\n");
 }

@@ -34,7 +34,8 @@ struct Gate {
     }
 };
 
-enum class Step { Displays, Levels, Facts, Show, Ok, Cancel, Close, Restore };
+// Choose: the first entry of the monitor list.
+enum class Step { Displays, Levels, Facts, Show, Ok, Cancel, Close, Restore, Choose };
 
 struct Case {
     const char* what;
@@ -75,17 +76,17 @@ class DialogAnswers : public SettingsDialogTest {
             StoreIntegerSetting(name, value);
         machine_ = std::make_unique<TestMachine>(c.monitors, std::vector<int>{2, 4, 8, 16});
         Gate displays, levels, facts;
-        qm::SetDirect3DFactoryForTesting([this, &displays]() -> IDirect3D9* {
+        ScopedSeam direct3d(qm::SetDirect3DFactoryForTesting, [this, &displays]() -> IDirect3D9* {
             displays.Pass();
             machine_->direct3d.AddRef();
             return &machine_->direct3d;
         });
-        qm::SetAntialiasingProbeForTesting([&levels, &c] {
+        ScopedSeam counts(qm::SetAntialiasingProbeForTesting, [&levels, &c] {
             levels.Pass();
             return c.levelsThrow ? throw 42 : std::vector<int>{2, 4, 8, 16};
         });
         const bool factsFail = answersFirst && c.factsNeverAnswer;
-        qm::SetHardwareFactsForTesting([&facts, factsFail] {
+        ScopedSeam gather(qm::SetHardwareFactsForTesting, [&facts, factsFail] {
             facts.Pass();
             return factsFail ? throw 42 : qm::HardwareFacts{4096, 4000};
         });
@@ -95,7 +96,7 @@ class DialogAnswers : public SettingsDialogTest {
         dialog_ = std::make_unique<qm::CSettingsDlg>();
         // The configure mode starts the probes once the dialog shows; a case with an answer before that
         // starts them before, as a host that wants them sooner may.
-        if (c.steps.front() != Step::Show) dialog_->StartProbes();
+        if (c.steps.front() != Step::Show) dialog_->StartProbesForTesting();
         if (answersFirst)
             for (const Gate* gate : {&displays, &levels, &facts})
                 gate->Release();
@@ -116,6 +117,8 @@ class DialogAnswers : public SettingsDialogTest {
                 if (answersFirst) {
                     EXPECT_TRUE(PollUntil([&] { return dialog_->WaitForProbes(0); }, 20000, 1));
                 }
+            } else if (step == Step::Choose) {
+                SelectComboEntry(dialog_->handle(), IDC_MONITOR_LIST, 0);
             } else {
                 const bool close = step == Step::Close;
                 ::PostMessageW(dialog_->handle(), close ? WM_CLOSE : WM_COMMAND,
@@ -130,8 +133,9 @@ class DialogAnswers : public SettingsDialogTest {
                 gate->Release();
         displays.Release();
         levels.Release();
-        EXPECT_TRUE(PollUntil([&] { return dialog_->Ended() || dialog_->AnswersComplete(); }, 20000, 1));
-        if (!dialog_->Ended()) {
+        EXPECT_TRUE(PollUntil(
+            [&] { return dialog_->EndedForTesting() || dialog_->AnswersCompleteForTesting(); }, 20000, 1));
+        if (!dialog_->EndedForTesting()) {
             for (int id : {IDC_MONITOR_LIST, IDC_BLANK_SCREENS, IDC_ANTIALIASING, IDC_ANTIALIASING_LIST,
                            IDC_ANTIALIASING_LABEL}) {
                 std::wstring shown = std::to_wstring(id) + (Enabled(id) ? L" on" : L" off");
@@ -144,7 +148,7 @@ class DialogAnswers : public SettingsDialogTest {
             outcome.left = Screen();
         }
         // A watchdog far beyond OK's bound: the dialog ends by itself when an answer never comes.
-        EXPECT_TRUE(PollUntil([&] { return dialog_->Ended(); }, 25000, 1));
+        EXPECT_TRUE(PollUntil([&] { return dialog_->EndedForTesting(); }, 25000, 1));
         outcome.stored = AllStoredSettings();
         for (const LiveMessage& m : wallpaper.Take())
             outcome.live[m.first] = m.second;
@@ -190,6 +194,12 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
         {"Restore Defaults and Cancel before the answers",
          music80,
          {Show, Restore, Cancel, Displays, Levels}},
+        {"the first listed monitor chosen, its adapter after one without a usable mode",
+         {{L"CurMonitor", 2}, {L"EnableMultiMonitorMode", 0}},
+         {Show, Displays, Levels, Choose, Ok},
+         false,
+         false,
+         Monitors::FirstWithoutModes},
     };
     std::vector<Outcome> inOrder;
     for (const Case& c : cases) {
@@ -210,15 +220,13 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
     EXPECT_TRUE(has(inOrder[9].stored, L"Antialiasing=2: 0")) << "the facts' failure result";
     EXPECT_TRUE(has(inOrder[9].stored, L"MusicVolumePercentage=2: 15"));
     EXPECT_TRUE(has(inOrder[10].stored, L"CurMonitor=2: 2"));
+    EXPECT_TRUE(has(inOrder[13].stored, L"CurMonitor=2: 1")) << "the adapter's ordinal, not the list's place";
     for (const Outcome* cancelled : {&inOrder[11], &inOrder[12]}) {
         EXPECT_EQ(cancelled->live.at(1), 80) << "the stored music volume, not the default";
         EXPECT_EQ(cancelled->live.at(6), 4);
     }
     for (const Outcome& o : inOrder)
         EXPECT_EQ(o.left, L"hidden, owner enabled");
-    qm::SetDirect3DFactoryForTesting({});
-    qm::SetAntialiasingProbeForTesting({});
-    qm::SetHardwareFactsForTesting({});
 }
 
 // While this thread waits for the probes, a probe that sends a message to a window of this thread is
@@ -226,7 +234,7 @@ TEST_F(DialogAnswers, EndAsWhenEveryAnswerCameFirst) {
 TEST(DialogAnswersWait, AProbeThatSendsToThisThreadIsAnswered) {
     HWND window =
         ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    qm::SetAntialiasingProbeForTesting([window] {
+    ScopedSeam seam(qm::SetAntialiasingProbeForTesting, [window] {
         ::SendMessageW(window, WM_NULL, 0, 0);
         return std::vector<int>{2};
     });
@@ -237,7 +245,6 @@ TEST(DialogAnswersWait, AProbeThatSendsToThisThreadIsAnswered) {
         EXPECT_TRUE(answered) << "the wait did not deliver the probe's message";
         if (!answered) PumpMessages(100); // so that the stuck probe ends, and this test with it
     }
-    qm::SetAntialiasingProbeForTesting({});
     ::DestroyWindow(window);
 }
 

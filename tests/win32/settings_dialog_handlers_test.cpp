@@ -170,7 +170,8 @@ TEST_F(SettingsDialogTest, RestoreDefaultsThenCancelSendsTheStoredValuesAndWrite
     StoreIntegerSetting(L"ShowBlackScreens", 0);
     const std::vector<std::wstring> before = AllStoredSettings();
     HWND dialog = Open(Monitors::OneGroupOfTwo, {2, 4, 8, 16});
-    ASSERT_EQ(ComboSelectedText(Item(IDC_MONITOR_LIST)), dialog_->displays().monitors[1].monitorName);
+    ASSERT_EQ(ComboSelectedText(Item(IDC_MONITOR_LIST)),
+              dialog_->DisplaysForTesting().monitors[1].monitorName);
     wallpaper.Take();
 
     Click(dialog, IDC_RESTORE_DEFAULTS);
@@ -226,7 +227,7 @@ void RecordPage(const std::wstring& address) {
 }
 
 TEST_F(SettingsDialogTest, VisitOpensTheSiteOfTheInterfaceLanguage) {
-    qm::SetOpenWebPageForTesting(&RecordPage);
+    ScopedSeam seam(qm::SetOpenWebPageForTesting, &RecordPage);
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"3: de", L"https://www.quillmere-taveny.com/de/"},
         {L"3: fr", L"https://www.quillmere-taveny.com/fr/"},
@@ -243,7 +244,6 @@ TEST_F(SettingsDialogTest, VisitOpensTheSiteOfTheInterfaceLanguage) {
             << language;
         TearDown();
     }
-    qm::SetOpenWebPageForTesting({});
 }
 
 // The playlist editor, answered from a timer inside its modal loop: Shuffle flipped, then OK.

@@ -3,7 +3,7 @@
 // of the user's token and its prompt played through the seam.
 #include "dialogs/settings_dialog.h"
 #include "launcher/main_program.h"
-#include "settings/elevated_store.h"
+#include "launcher/elevation.h"
 #include "settings/product.h"
 
 #include "settings_dialog_support.h"
@@ -16,6 +16,9 @@
 using namespace qmtest;
 
 namespace {
+
+// An elevated instance that ends without writing anything.
+constexpr DWORD kEndsWithoutWriting = 0xFFFF;
 
 struct Case {
     const char* what;
@@ -43,6 +46,8 @@ TEST_F(ReadOnlyKey, OkStoresThroughOnePromptOrKeepsTheDialogAndTheRunEntry) {
         {"a filtered administrator who agrees", TokenElevationTypeLimited, ERROR_SUCCESS, true, false},
         {"a filtered administrator who declines", TokenElevationTypeLimited, ERROR_CANCELLED, false, false},
         {"an elevated start that fails", TokenElevationTypeLimited, ERROR_ACCESS_DENIED, false, true},
+        {"an elevated instance that writes nothing", TokenElevationTypeLimited, kEndsWithoutWriting, false,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -52,17 +57,19 @@ TEST_F(ReadOnlyKey, OkStoresThroughOnePromptOrKeepsTheDialogAndTheRunEntry) {
         ASSERT_TRUE(locked_->applied());
         bool prompted = false;
         const auto agreed = AgreedElevation([this] { locked_.reset(); });
-        qm::SetElevationForTesting([&c] { return c.type; },
-                                   [&](const std::wstring& parameters) {
-                                       prompted = true;
-                                       return c.prompt != ERROR_SUCCESS ? c.prompt : agreed(parameters);
-                                   });
+        ScopedSeam seam(
+            qm::SetElevationForTesting, [&c] { return c.type; },
+            [&](const std::wstring& parameters) {
+                prompted = true;
+                if (c.prompt == kEndsWithoutWriting) return DWORD{ERROR_SUCCESS};
+                return c.prompt != ERROR_SUCCESS ? c.prompt : agreed(parameters);
+            });
         TestMachine machine(TestMachine::Monitors::One, {2, 4});
         LiveMessageCatcher wallpaper;
         qm::CSettingsDlg dialog;
         const HWND window = dialog.Create(nullptr);
-        ASSERT_TRUE(PollUntil([&] { return dialog.AnswersComplete(); }, 20000, 1));
-        EXPECT_EQ(dialog.OkCarriesShield(), c.type == TokenElevationTypeLimited);
+        ASSERT_TRUE(PollUntil([&] { return dialog.AnswersCompleteForTesting(); }, 20000, 1));
+        EXPECT_EQ(dialog.OkCarriesShieldForTesting(), c.type == TokenElevationTypeLimited);
         DragTrackbar(window, IDC_MUSIC_VOLUME, {30});
         Click(window, IDC_RUN_AT_STARTUP);
         BoxText().clear();
@@ -77,7 +84,7 @@ TEST_F(ReadOnlyKey, OkStoresThroughOnePromptOrKeepsTheDialogAndTheRunEntry) {
                             : L"");
         }
         EXPECT_EQ(prompted, c.type == TokenElevationTypeLimited);
-        EXPECT_EQ(dialog.Ended(), c.stored);
+        EXPECT_EQ(dialog.EndedForTesting(), c.stored);
         EXPECT_EQ(StoredSetting(L"MusicVolumePercentage"), c.stored ? L"2: 30" : L"2: 80");
         EXPECT_EQ(StoredRunEntry(), c.stored ? qm::BuildAutostartCommand() : L"old");
         if (!c.stored) {
@@ -91,7 +98,6 @@ TEST_F(ReadOnlyKey, OkStoresThroughOnePromptOrKeepsTheDialogAndTheRunEntry) {
             const auto live = wallpaper.Take();
             EXPECT_NE(std::find(live.begin(), live.end(), LiveMessage{1, 80}), live.end());
         }
-        qm::SetElevationForTesting({}, {});
         locked_.reset();
         if (dialog.IsWindow()) dialog.DestroyWindow();
         PumpMessages(0);

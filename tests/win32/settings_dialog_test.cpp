@@ -202,10 +202,11 @@ TEST_F(SettingsDialogTest, RunAtStartupComparesTheStoredCommandExactly) {
 
 TEST_F(SettingsDialogTest, OneMonitorIsListedAndTheChoiceDisabled) {
     Open(Monitors::One);
-    ASSERT_EQ(dialog_->displays().monitorCount, 1u);
+    ASSERT_EQ(dialog_->DisplaysForTesting().monitorCount, 1u);
     EXPECT_EQ(ComboTexts(Item(IDC_MONITOR_LIST)),
-              std::vector<std::wstring>{dialog_->displays().monitors[0].monitorName});
-    EXPECT_EQ(ComboSelectedText(Item(IDC_MONITOR_LIST)), dialog_->displays().monitors[0].monitorName);
+              std::vector<std::wstring>{dialog_->DisplaysForTesting().monitors[0].monitorName});
+    EXPECT_EQ(ComboSelectedText(Item(IDC_MONITOR_LIST)),
+              dialog_->DisplaysForTesting().monitors[0].monitorName);
     EXPECT_FALSE(Enabled(IDC_MONITOR_LIST));
     EXPECT_FALSE(Enabled(IDC_BLANK_SCREENS));
     EXPECT_TRUE(Checked(IDC_BLANK_SCREENS)); // ShowBlackScreens defaults to 1
@@ -240,13 +241,13 @@ TEST_F(SettingsDialogTest, ProbesThatFailOrThrowGiveNoMonitorsNoCountsAndNoVideo
     };
     for (const Probes& probes : cases) {
         SCOPED_TRACE(probes.what);
-        qm::SetDirect3DFactoryForTesting(probes.direct3d);
-        qm::SetAntialiasingProbeForTesting(probes.levels);
-        qm::SetHardwareFactsForTesting(probes.facts);
+        ScopedSeam direct3d(qm::SetDirect3DFactoryForTesting, probes.direct3d);
+        ScopedSeam counts(qm::SetAntialiasingProbeForTesting, probes.levels);
+        ScopedSeam gather(qm::SetHardwareFactsForTesting, probes.facts);
         dialog_ = std::make_unique<qm::CSettingsDlg>();
         EXPECT_NE(dialog_->Create(nullptr), nullptr);
         WaitForAnswers();
-        EXPECT_EQ(dialog_->displays().monitorCount, 0u);
+        EXPECT_EQ(dialog_->DisplaysForTesting().monitorCount, 0u);
         EXPECT_TRUE(ComboTexts(Item(IDC_MONITOR_LIST)).empty());
         EXPECT_FALSE(Enabled(IDC_MONITOR_LIST));
         EXPECT_TRUE(ComboTexts(Item(IDC_ANTIALIASING_LIST)).empty());
@@ -255,9 +256,6 @@ TEST_F(SettingsDialogTest, ProbesThatFailOrThrowGiveNoMonitorsNoCountsAndNoVideo
         EXPECT_EQ(Position(IDC_MUSIC_VOLUME), 15) << "the rest of the dialog is as always";
         TearDown();
     }
-    qm::SetDirect3DFactoryForTesting({});
-    qm::SetAntialiasingProbeForTesting({});
-    qm::SetHardwareFactsForTesting({});
 }
 
 TEST_F(SettingsDialogTest, TwoSeparateAdaptersOfferNoMultiMonitorEntry) {
@@ -382,8 +380,8 @@ TEST_F(SettingsDialogTest, EveryTextFollowsTheStoredLanguageAndFitsItsBox) {
 
         // No English left, but for those words, the monitors' names (the system's) and the sample counts.
         std::vector<std::wstring> same = {L"", L"OK", c.sameWord, L"2x", L"4x", L"8x"};
-        for (uint32_t i = 0; i < dialog_->displays().monitorCount; ++i)
-            same.push_back(dialog_->displays().monitors[i].monitorName);
+        for (uint32_t i = 0; i < dialog_->DisplaysForTesting().monitorCount; ++i)
+            same.push_back(dialog_->DisplaysForTesting().monitors[i].monitorName);
         const std::vector<std::wstring> shown = ShownTexts(dialog);
         if (english.empty()) english = shown;
         ASSERT_EQ(shown.size(), english.size());

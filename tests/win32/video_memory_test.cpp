@@ -4,6 +4,8 @@
 #include "dialogs/hardware_facts.h"
 #include "display/video_memory.h"
 #include "settings/product.h"
+#include "fake_direct3d9.h"
+#include "settings_dialog_support.h"
 #include "test_support.h"
 #include "tree_support.h"
 
@@ -211,8 +213,24 @@ TEST(VideoMemory, TheFactsAreTheSameOnTheProbesThread) {
     ASSERT_TRUE(probes.WaitForAll(60000));
     EXPECT_EQ(probes.Facts().videoMiB, here);
 
+    // After the monitor list, the memory is that of the adapter the list shows for "CurMonitor": a stored
+    // 0 names the first listed one when adapter 0 has no usable mode.
+    qmtest::SavedRegistryKey settings(HKEY_LOCAL_MACHINE, qm::SettingsKeyPath, KEY_WOW64_64KEY);
+    settings.SetText(L"CurMonitor", L"2: 0");
+    qmtest::FakeDirect3D9 dropped;
+    dropped.adapters = {qmtest::MakeFakeAdapter({}), qmtest::MakeFakeAdapter({{1024, 768}})};
+    {
+        qmtest::UseFakeDirect3D9 use(&dropped);
+        qm::DisplayProbes listed;
+        listed.StartDisplays({});
+        listed.StartFacts();
+        ASSERT_TRUE(listed.WaitForAll(60000));
+    }
+    ASSERT_FALSE(dropped.monitorOrdinalsAsked.empty());
+    EXPECT_EQ(dropped.monitorOrdinalsAsked.back(), 1u);
+
     APTTYPE apartment = APTTYPE_CURRENT;
-    qm::SetHardwareFactsForTesting([&apartment] {
+    qmtest::ScopedSeam seam(qm::SetHardwareFactsForTesting, [&apartment] {
         APTTYPEQUALIFIER qualifier{};
         if (FAILED(::CoGetApartmentType(&apartment, &qualifier))) apartment = APTTYPE_CURRENT;
         return qm::HardwareFacts{};
@@ -220,6 +238,5 @@ TEST(VideoMemory, TheFactsAreTheSameOnTheProbesThread) {
     qm::DisplayProbes seen;
     seen.StartFacts();
     ASSERT_TRUE(seen.WaitForAll(60000));
-    qm::SetHardwareFactsForTesting({});
     EXPECT_TRUE(apartment == APTTYPE_STA || apartment == APTTYPE_MAINSTA) << apartment;
 }

@@ -1,14 +1,12 @@
-// Storing the settings through an elevated instance of this program, for a user whose token cannot write
-// the settings key under HKEY_LOCAL_MACHINE but who can become administrator (an administrator's
-// filtered token): the Windows way, one elevation prompt and the save is done.
+// Storing through an elevated instance of this program, for a user whose token cannot write the settings
+// key under HKEY_LOCAL_MACHINE but who can become administrator (an administrator's filtered token): the
+// Windows way, one elevation prompt and the save is done.
 //
 // The values travel in a file in the user's temporary folder, named on the elevated instance's command
-// line: the request may be megabytes (the playlist), more than a command line holds, and a file of the
-// user's own is what the user's elevated instance can read. The elevated instance trusts nothing in it
-// (see DecodeStoreRequest) and writes only the settings key's known values.
+// line (launcher/elevated_store): the request may be megabytes (the playlist), more than a command line
+// holds, and a file of the user's own is what the user's elevated instance can read.
 #pragma once
 
-#include "settings/node.h"
 #include "settings/store_request.h"
 
 #include <windows.h>
@@ -18,10 +16,6 @@
 
 namespace qm {
 
-// The request that stores what the tree holds for the names the settings dialog writes: the default
-// table's and "CurMonitor".
-StoreRequest SettingsStoreRequest(const Node& settings);
-
 // The key cannot be written, but the user can elevate: OK carries the shield.
 bool SaveNeedsElevation();
 
@@ -29,10 +23,6 @@ bool SaveNeedsElevation();
 // The error box (owned by owner) when nothing else has said why the values are not stored; nothing for a
 // refused prompt. True when the values are stored.
 bool StoreAfterFailedWrite(HWND owner, const StoreRequest& request);
-
-// The elevated instance: reads the request file, and when all of it is valid writes it; the error box
-// when the write fails. Nothing else shows.
-void RunElevatedStore(const std::wstring& requestFile);
 
 // Tests replace the token's elevation type and the elevated start: run gets the parameters of the
 // elevated instance's command line and returns ERROR_SUCCESS once it has ended, ERROR_CANCELLED for a

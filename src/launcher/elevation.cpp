@@ -1,14 +1,11 @@
-#include "settings/elevated_store.h"
+#include "launcher/elevation.h"
 
-#include "platform/unique_handle.h"
 #include "launcher/command_line.h"
 #include "localisation/error_box.h"
+#include "platform/unique_handle.h"
 #include "settings/playlist_store.h"
 #include "settings/product.h"
 #include "settings/registry.h"
-#include "settings/settings_defaults.h"
-#include "settings/settings_record.h"
-#include "settings/typed_value.h"
 
 #include <shellapi.h>
 
@@ -107,22 +104,6 @@ bool WriteRequestFile(const std::wstring& path, const std::wstring& text) {
     return file && ::WriteFile(file.get(), text.data(), bytes, &written, nullptr) && written == bytes;
 }
 
-// The file's characters; nothing when it cannot be read whole or is over the request's bound.
-std::optional<std::wstring> ReadRequestFile(const std::wstring& path) {
-    const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart % sizeof(wchar_t) != 0 ||
-        size.QuadPart > static_cast<LONGLONG>((kMaxStoreRequestChars + 1) * sizeof(wchar_t)))
-        return std::nullopt;
-    std::wstring text(static_cast<size_t>(size.QuadPart) / sizeof(wchar_t), L'\0');
-    DWORD got = 0;
-    if (!::ReadFile(file.get(), text.data(), static_cast<DWORD>(size.QuadPart), &got, nullptr) ||
-        got != size.QuadPart)
-        return std::nullopt;
-    return text;
-}
-
 bool KeyHolds(const StoreRequest& request) {
     for (const auto& [name, value] : request.settings) {
         std::wstring stored;
@@ -131,17 +112,6 @@ bool KeyHolds(const StoreRequest& request) {
             return false;
     }
     return !request.playlist || ReadStoredPlaylist() == *request.playlist;
-}
-
-// The names of the settings that the settings dialog writes: the default table's and "CurMonitor".
-std::vector<std::wstring> DialogSettingNames() {
-    Node table;
-    ApplyDefaultTable(table, HardwareDefaults{});
-    std::vector<std::wstring> names;
-    for (const auto& entry : table.entries())
-        names.push_back(entry.first);
-    names.push_back(L"CurMonitor");
-    return names;
 }
 
 // Whether the settings key can be written with this token (the key, or where it is missing, the
@@ -192,16 +162,6 @@ ElevatedStoreResult StoreElevated(HWND owner, const StoreRequest& request) {
 
 } // namespace
 
-StoreRequest SettingsStoreRequest(const Node& settings) {
-    StoreRequest request;
-    for (const std::wstring& name : DialogSettingNames()) {
-        const auto found = settings.entries().find(name);
-        if (found == settings.entries().end()) continue;
-        if (auto text = MakeTypedValueText(found->second)) request.settings.emplace_back(name, *text);
-    }
-    return request;
-}
-
 bool SaveNeedsElevation() {
     return !SettingsKeyWritable() && CanElevate();
 }
@@ -220,19 +180,6 @@ bool StoreAfterFailedWrite(HWND owner, const StoreRequest& request) {
     }
     ShowRegistryWriteError(owner);
     return false;
-}
-
-void RunElevatedStore(const std::wstring& requestFile) {
-    const std::optional<std::wstring> text = ReadRequestFile(requestFile);
-    if (!text) return;
-    const std::optional<StoreRequest> request = DecodeStoreRequest(*text, DialogSettingNames());
-    if (!request) return;
-    Node settings;
-    for (const auto& [name, value] : request->settings)
-        settings.Get(name) = std::move(*ReadTypedValueText(value));
-    bool stored = request->settings.empty() || SaveSettings(settings);
-    if (stored && request->playlist) stored = WriteStoredPlaylist(*request->playlist);
-    if (!stored) ShowRegistryWriteError(nullptr);
 }
 
 void SetElevationForTesting(std::function<TOKEN_ELEVATION_TYPE()> type,
