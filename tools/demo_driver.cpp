@@ -8,6 +8,7 @@
 //       Shows the playlist editor holding ENTRY... (existing files): stores them as the playlist, turns
 //       music and "Play my music" on as a user would and presses "Edit Playlist...". Cancel closes the
 //       editor and the dialog, so no setting changes; the stored playlist is put back as it was.
+// The access keys are underlined from the start, as Windows shows them while Alt is held.
 // Exit code: the program's own, or 2 and up when the driver could not do its part (see stderr).
 #include "clipped_texts.h"
 
@@ -57,6 +58,25 @@ std::string Utf8(const std::wstring& text) {
                           nullptr);
     return bytes;
 }
+
+// The system's "underline access keys" setting on for the driver's life, then as it was: a dialog reads it
+// as it opens.
+class KeyboardCuesShown {
+  public:
+    KeyboardCuesShown() {
+        ::SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &before_, 0);
+        ::SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(TRUE), SPIF_SENDCHANGE);
+    }
+    ~KeyboardCuesShown() {
+        ::SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0,
+                                reinterpret_cast<void*>(static_cast<INT_PTR>(before_)), SPIF_SENDCHANGE);
+    }
+    KeyboardCuesShown(const KeyboardCuesShown&) = delete;
+    KeyboardCuesShown& operator=(const KeyboardCuesShown&) = delete;
+
+  private:
+    BOOL before_ = FALSE;
+};
 
 // Lets the window paint, then writes its screen rectangle ("0 0 0 0" without one) and waits for the
 // screenshot.
@@ -237,6 +257,7 @@ int wmain(int argc, wchar_t** argv) {
         storedPlaylist->SetText(entries);
     }
 
+    KeyboardCuesShown cues;
     ChildProcess child = ChildProcess::Start(line);
     if (!child.started()) {
         std::fwprintf(stderr, L"cannot start: %ls\n", line.c_str());

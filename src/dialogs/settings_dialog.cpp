@@ -1,6 +1,7 @@
 #include "dialogs/settings_dialog.h"
 
 #include "launcher/main_program.h"
+#include "localisation/access_keys.h"
 #include "localisation/format.h"
 #include "platform/controls.h"
 #include "playlist/playlist_dialog.h"
@@ -89,11 +90,11 @@ void CSettingsDlg::LoadControls() {
 }
 
 void CSettingsDlg::ShowMusicVolume(int percent) {
-    ctl::SetText(musicLabel_, FormatTranslated(L"Music volume: %.01i%%", percent));
+    SetTextWithAccessKey(musicLabel_, FormatTranslated(L"Music volume: %.01i%%", percent));
 }
 
 void CSettingsDlg::ShowSoundsVolume(int percent) {
-    ctl::SetText(soundsLabel_, FormatTranslated(L"Sound volume: %.01i%%", percent));
+    SetTextWithAccessKey(soundsLabel_, FormatTranslated(L"Sound volume: %.01i%%", percent));
 }
 
 void CSettingsDlg::SendAllSeven() {

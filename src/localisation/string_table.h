@@ -42,7 +42,8 @@ class StringTable {
 #ifdef _WIN32
     // The file when it exists and parses, else the RCDATA resource of this module.
     bool Load(const std::string& fileName, int resourceId);
-    // The window's own text and the texts of its direct children.
+    // The window's own text and the texts of its direct children; then the children's captions that it
+    // translated get their access keys.
     void TranslateWindow(HWND window) const;
 #endif
 

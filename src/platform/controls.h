@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace qm::ctl {
 
@@ -106,9 +107,32 @@ inline UINT ListViewItemState(HWND control, int index) {
 inline bool ListViewItemSelected(HWND control, int index) {
     return (ListViewItemState(control, index) & LVIS_SELECTED) != 0;
 }
-// Room for this many rows at once, before they are added one by one (LVSICF_* flags).
-inline void ListViewSetItemCount(HWND control, std::size_t count, DWORD flags) {
-    Send(control, LVM_SETITEMCOUNT, count, flags);
+// The selected rows in ascending order, each found from the one before.
+inline std::vector<int> ListViewSelectedRows(HWND control) {
+    std::vector<int> rows;
+    for (int row = -1; control;) {
+        const int next =
+            static_cast<int>(Send(control, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
+        if (next <= row) break; // -1 after the last
+        rows.push_back(row = next);
+    }
+    return rows;
+}
+// Sets the LVIS_* bits of mask to those of state, on one row or on every row (index -1).
+inline void ListViewSetItemState(HWND control, int index, UINT state, UINT mask) {
+    LVITEMW item{};
+    item.state = state;
+    item.stateMask = mask;
+    Send(control, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+// Scrolls the row wholly into view.
+inline void ListViewEnsureVisible(HWND control, int index) {
+    Send(control, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+}
+// Room for this many rows at once, before they are added one by one; in a list view whose owner keeps
+// the rows (LVS_OWNERDATA), the number of rows (LVSICF_* flags). Whether the list view took it.
+inline bool ListViewSetItemCount(HWND control, std::size_t count, DWORD flags) {
+    return Send(control, LVM_SETITEMCOUNT, count, flags) != 0;
 }
 // The text's width in pixels in the list view's font.
 inline int ListViewStringWidth(HWND control, const std::wstring& text) {

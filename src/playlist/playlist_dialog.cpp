@@ -13,6 +13,9 @@
 #include <cderr.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cwchar>
+
 namespace qm {
 namespace {
 
@@ -39,22 +42,37 @@ BOOL OpenFileDialog(OPENFILENAMEW* request, DWORD* error) {
     return FALSE;
 }
 
-// Rows added or removed by the thousand would each repaint the list: hold the painting, then repaint once.
-class RedrawSuspended {
+// Rows added, removed or selected by the thousand would each repaint the list and each have their notice
+// answered: the painting is held and the notices let pass, then the list repaints once.
+class BulkChange {
   public:
-    explicit RedrawSuspended(HWND listView) : listView_(listView) {
+    BulkChange(HWND listView, bool& inBulk) : listView_(listView), inBulk_(inBulk) {
+        inBulk_ = true;
         ctl::Send(listView_, WM_SETREDRAW, FALSE);
     }
-    ~RedrawSuspended() {
+    ~BulkChange() {
         ctl::Send(listView_, WM_SETREDRAW, TRUE);
         if (listView_) ::InvalidateRect(listView_, nullptr, TRUE);
+        inBulk_ = false;
     }
-    RedrawSuspended(const RedrawSuspended&) = delete;
-    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+    BulkChange(const BulkChange&) = delete;
+    BulkChange& operator=(const BulkChange&) = delete;
 
   private:
     HWND listView_;
+    bool& inBulk_;
 };
+
+// Keeps the entries not marked, in their order, in one pass.
+void EraseMarked(std::vector<std::wstring>& entries, const std::vector<bool>& marked) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (marked[i]) continue;
+        if (kept != i) entries[kept] = std::move(entries[i]);
+        ++kept;
+    }
+    entries.resize(kept);
+}
 
 // The column is wide enough for long paths; the header itself is hidden by the list view's style.
 std::wstring ColumnText() {
@@ -71,30 +89,22 @@ void SetOpenFileDialogForTesting(std::function<BOOL(OPENFILENAMEW*, DWORD*)> dia
 
 CPlaylistDlg::CPlaylistDlg(Node& settings) : settings_(settings) {}
 
-void CPlaylistDlg::AddRow(const std::wstring& path) {
-    // A row the list view refused would leave rows and entries out of step.
-    if (ctl::ListViewInsertItem(listView_, static_cast<int>(entries_.size()), path) == -1) return;
-    entries_.push_back(path);
-}
-
 // Only what both roads to the settings key store: the user hears at once of a path that the list cannot
 // hold, not at OK, when the list could no longer be stored.
 void CPlaylistDlg::AddRows(const std::vector<std::wstring>& paths) {
     if (paths.empty()) return;
-    size_t chars = PlaylistText(entries_).size();
-    int refused = 0;
-    {
-        RedrawSuspended quiet(listView_);
-        ctl::ListViewSetItemCount(listView_, entries_.size() + paths.size(), LVSICF_NOINVALIDATEALL);
-        for (const auto& path : paths) {
-            if (CharacterCount(path) > kMaxPlaylistLine || chars + path.size() + 1 > kMaxPlaylistChars) {
-                ++refused;
-                continue;
-            }
-            chars += path.size() + 1;
-            AddRow(path);
-        }
+    const std::size_t before = entries_.size();
+    std::size_t chars = PlaylistText(entries_).size();
+    for (const auto& path : paths) {
+        if (CharacterCount(path) > kMaxPlaylistLine || chars + path.size() + 1 > kMaxPlaylistChars) continue;
+        chars += path.size() + 1;
+        entries_.push_back(path);
     }
+    const int refused = static_cast<int>(paths.size() - (entries_.size() - before));
+    // The list view holds only the number of rows: the time a list of any length takes to show is that of
+    // the rows in view. A number it refused would leave rows and entries out of step.
+    if (!ctl::ListViewSetItemCount(listView_, entries_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL))
+        entries_.resize(before);
     if (refused == 0) return;
     const std::wstring text = FormatTranslated(
         L"%i of the chosen files were not added: the playlist is full, or their names are too long.",
@@ -105,6 +115,7 @@ void CPlaylistDlg::AddRows(const std::vector<std::wstring>& paths) {
 LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     listView_ = GetDlgItem(IDC_PLAYLIST_VIEW);
     shuffleBox_ = GetDlgItem(IDC_SHUFFLE);
+    removeButton_ = GetDlgItem(IDC_REMOVE_FILES);
 
     ctl::ListViewInsertColumn(listView_, 0, ColumnText(), ColumnWidth(DpiOf(hwnd_)));
 
@@ -119,7 +130,10 @@ LRESULT CPlaylistDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
     ctl::SetCheck(shuffleBox_, ShufflePlaylist(settings_));
     ctl::SetShield(GetDlgItem(IDOK), SaveNeedsElevation());
-    return TRUE;
+    EnableRemove();
+    // The list comes first in reading order; OK first would end the editor at a hasty Enter.
+    ::SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(listView_), TRUE);
+    return FALSE;
 }
 
 int CPlaylistDlg::ColumnWidth(UINT dpi) const {
@@ -174,27 +188,114 @@ LRESULT CPlaylistDlg::OnAddFiles(WORD, WORD, HWND, BOOL&) {
         for (auto& path : AddPlaylistPath(chosen))
             added.push_back(std::move(path));
     }
+    const int first = ctl::ListViewItemCount(listView_);
     AddRows(added);
+    if (ctl::ListViewItemCount(listView_) > first) SelectOnly(first, ctl::ListViewItemCount(listView_));
     return 0;
 }
 
 LRESULT CPlaylistDlg::OnRemoveFiles(WORD, WORD, HWND, BOOL&) {
-    if (ctl::ListViewSelectedCount(listView_) == 0) return 0;
-    RedrawSuspended quiet(listView_);
-    // Row i is asked again after a deletion: the next row has moved into its place.
-    for (int i = 0; i < ctl::ListViewItemCount(listView_);) {
-        if (!ctl::ListViewItemSelected(listView_, i)) {
-            ++i;
-            continue;
-        }
-        // A row the list view keeps stays with its entry; asking again would never end.
-        if (!ctl::ListViewDeleteItem(listView_, i)) {
-            ++i;
-            continue;
-        }
-        if (static_cast<std::size_t>(i) < entries_.size()) entries_.erase(entries_.begin() + i);
+    RemoveSelectedRows();
+    return 0;
+}
+
+void CPlaylistDlg::RemoveSelectedRows() {
+    // One pass over the selection and one over the entries; the list view, which keeps no rows, only
+    // hears the new number.
+    const std::vector<int> selected = ctl::ListViewSelectedRows(listView_);
+    std::vector<bool> removed(entries_.size(), false);
+    std::size_t count = 0;
+    for (int row : selected) {
+        if (static_cast<std::size_t>(row) >= removed.size()) continue;
+        removed[row] = true;
+        ++count;
+    }
+    if (count == 0) return;
+    {
+        BulkChange bulk(listView_, bulkChange_);
+        // A number the list view refused would leave rows and entries out of step.
+        if (!ctl::ListViewSetItemCount(listView_, entries_.size() - count, 0)) return;
+        EraseMarked(entries_, removed);
+    }
+    // The next row takes the place of the first one removed, ready for the next key.
+    const int rows = static_cast<int>(entries_.size());
+    if (rows > 0)
+        SelectOnly(std::min(selected.front(), rows - 1), std::min(selected.front(), rows - 1) + 1);
+    else
+        EnableRemove();
+}
+
+void CPlaylistDlg::SelectOnly(int first, int last) {
+    {
+        BulkChange bulk(listView_, bulkChange_);
+        ctl::ListViewSetItemState(listView_, -1, 0, LVIS_SELECTED);
+        for (int row = first; row < last; ++row)
+            ctl::ListViewSetItemState(listView_, row, LVIS_SELECTED, LVIS_SELECTED);
+        ctl::ListViewSetItemState(listView_, first, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    // Once the list lays itself out again: the last row first, so that the first shows when not all fit.
+    ctl::ListViewEnsureVisible(listView_, last - 1);
+    ctl::ListViewEnsureVisible(listView_, first);
+    EnableRemove();
+}
+
+void CPlaylistDlg::EnableRemove() {
+    const bool selection = ctl::ListViewSelectedCount(listView_) > 0;
+    // A disabled button cannot keep the focus: the keyboard goes on from the list.
+    if (!selection && removeButton_ && ::GetFocus() == removeButton_)
+        ::SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(listView_), TRUE);
+    ctl::Enable(removeButton_, selection);
+}
+
+LRESULT CPlaylistDlg::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    const UINT code = header && listView_ && header->hwndFrom == listView_ ? header->code : 0;
+    if (code == LVN_GETDISPINFOW) {
+        ShowRow(reinterpret_cast<NMLVDISPINFOW*>(lParam)->item);
+    } else if (code == LVN_ODFINDITEMW) {
+        return FindRow(*reinterpret_cast<const NMLVFINDITEMW*>(lParam));
+    } else if (code == LVN_KEYDOWN) {
+        OnListKey(reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey);
+    } else if (code == LVN_ITEMCHANGED || code == LVN_ODSTATECHANGED) {
+        if (!bulkChange_) EnableRemove();
+    } else {
+        handled = FALSE;
     }
     return 0;
+}
+
+void CPlaylistDlg::ShowRow(LVITEMW& item) const {
+    const auto row = static_cast<std::size_t>(item.iItem);
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0 && row < entries_.size())
+        ::lstrcpynW(item.pszText, entries_[row].c_str(), item.cchTextMax);
+}
+
+int CPlaylistDlg::FindRow(const NMLVFINDITEMW& find) const {
+    const LVFINDINFOW& what = find.lvfi;
+    if (!(what.flags & (LVFI_STRING | LVFI_PARTIAL)) || !what.psz || find.iStart < 0) return -1;
+    const int length = static_cast<int>(std::wcslen(what.psz));
+    const std::size_t count = entries_.size(), start = static_cast<std::size_t>(find.iStart);
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::size_t row = (start + n) % count;
+        if (row < start && !(what.flags & LVFI_WRAP)) break;
+        const std::wstring& entry = entries_[row];
+        const int compared = what.flags & LVFI_PARTIAL ? std::min(length, static_cast<int>(entry.size()))
+                                                       : static_cast<int>(entry.size());
+        if (::CompareStringOrdinal(entry.c_str(), compared, what.psz, length, TRUE) == CSTR_EQUAL)
+            return static_cast<int>(row);
+    }
+    return -1;
+}
+
+void CPlaylistDlg::OnListKey(WORD key) {
+    if (key == VK_DELETE) return RemoveSelectedRows();
+    if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0) {
+        {
+            BulkChange bulk(listView_, bulkChange_);
+            ctl::ListViewSetItemState(listView_, -1, LVIS_SELECTED, LVIS_SELECTED);
+        }
+        EnableRemove();
+    }
 }
 
 LRESULT CPlaylistDlg::OnCancel(WORD, WORD, HWND, BOOL&) {

@@ -1,13 +1,15 @@
 // The playlist editor: the user's music files one per row, added through the open-file dialog (music
 // files or .m3u and .m3u8 playlists), removed by selection, and the Shuffle option. OK stores the
 // playlist at once, or says that it could not and stays open; Cancel and the close box leave the stored
-// playlist as it was.
+// playlist as it was. All of it works by keyboard: the focus starts on the list, Delete removes the
+// selected rows, Ctrl+A selects every row.
 #pragma once
 
 #include "platform/dialog_impl.h"
 
 #include "resource.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <functional>
@@ -40,6 +42,7 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
     QM_COMMAND_HANDLER(IDOK, BN_CLICKED, OnOk)
     QM_COMMAND_HANDLER(IDC_SHUFFLE, BN_CLICKED, OnShuffleClicked)
     QM_MESSAGE_HANDLER(WM_CLOSE, OnClose)
+    QM_MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
     QM_MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
     QM_MESSAGE_HANDLER(kFitColumnMessage, OnFitColumn)
     QM_END_MSG_MAP()
@@ -55,18 +58,30 @@ class CPlaylistDlg : public DialogImpl<CPlaylistDlg> {
     LRESULT OnOk(WORD, WORD, HWND, BOOL&);
     LRESULT OnShuffleClicked(WORD, WORD, HWND, BOOL&);
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnNotify(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnFitColumn(UINT, WPARAM, LPARAM, BOOL&);
 
     // The one column's width for the list view's font and the DPI.
     int ColumnWidth(UINT dpi) const;
 
-    void AddRow(const std::wstring& path);
+    // The list view keeps no rows of its own: it asks for each row's text as it shows it.
+    void ShowRow(LVITEMW& item) const;
+    // Typing in the list goes to the next row that starts with what was typed, as in any list.
+    int FindRow(const NMLVFINDITEMW& find) const;
     void AddRows(const std::vector<std::wstring>& paths);
+    void RemoveSelectedRows();
+    void OnListKey(WORD key);
+    // Selects rows first to last - 1 and no other, focuses the first and scrolls them into view.
+    void SelectOnly(int first, int last);
+    // Remove is there only for a selection.
+    void EnableRemove();
 
     Node& settings_;
     HWND listView_ = nullptr;
     HWND shuffleBox_ = nullptr;
+    HWND removeButton_ = nullptr;
+    bool bulkChange_ = false; // rows change by the thousand: their notices wait for the end
     std::vector<std::wstring> entries_;
 };
 

@@ -103,7 +103,7 @@ TEST_F(ConfigureTest, DialogShowsOwnedByTheHostWithTheStoredValuesAndEndsWithZer
     EXPECT_FALSE(::IsWindowEnabled(host)) << "a modal dialog disables its owner";
     EXPECT_EQ(TextOf(dialog), L"Quillmere - Taveny 3D Screensaver 1.0 Configuration");
     EXPECT_EQ(SendTo(::GetDlgItem(dialog, kMusicVolume), TBM_GETPOS), 33);
-    EXPECT_EQ(TextOf(::GetDlgItem(dialog, kMusicLabel)), L"Music volume: 33%");
+    EXPECT_EQ(Shown(TextOf(::GetDlgItem(dialog, kMusicLabel))), L"Music volume: 33%");
 
     ::PostMessageW(dialog, WM_CLOSE, 0, 0);
     EXPECT_TRUE(EndsWithZero(child));
@@ -139,7 +139,7 @@ TEST_F(ConfigureTest, GermanRoadWithALiveWallpaperThenCancel) {
     HWND dialog = WaitForDialog(child);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(TextOf(dialog), L"Quillmere - Taveny 3D Screensaver 1.0 Konfiguration");
-    EXPECT_EQ(TextOf(::GetDlgItem(dialog, kMusicLabel)), L"Musik-Lautstärke: 15%");
+    EXPECT_EQ(Shown(TextOf(::GetDlgItem(dialog, kMusicLabel))), L"Musik-Lautstärke: 15%");
 
     // The user moves the music trackbar: the label follows and the wallpaper hears code 1.
     HWND trackbar = ::GetDlgItem(dialog, kMusicVolume);
@@ -147,7 +147,7 @@ TEST_F(ConfigureTest, GermanRoadWithALiveWallpaperThenCancel) {
     ::PostMessageW(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 40), reinterpret_cast<LPARAM>(trackbar));
     EXPECT_TRUE(PollUntil([&] { return !LiveRecords(log, wallpaper.pid()).empty(); }, 10000));
     EXPECT_EQ(LiveRecords(log, wallpaper.pid()), (std::vector<LiveMessage>{{1, 40}}));
-    EXPECT_EQ(TextOf(::GetDlgItem(dialog, kMusicLabel)), L"Musik-Lautstärke: 40%");
+    EXPECT_EQ(Shown(TextOf(::GetDlgItem(dialog, kMusicLabel))), L"Musik-Lautstärke: 40%");
 
     // "Run at Windows startup" starts unchecked (no Run value yet); the user ticks it.
     HWND runAtStartup = ::GetDlgItem(dialog, 1079);

@@ -132,7 +132,8 @@ void ExpectControls(const DialogTemplate& dialog, const std::vector<ExpectedCont
         }
         EXPECT_EQ(_wcsicmp(got->className.c_str(), want.className), 0) << got->className;
         EXPECT_EQ(got->caption, want.caption);
-        EXPECT_EQ(got->style, WS_CHILD | WS_VISIBLE | want.style) << std::hex << got->style;
+        EXPECT_EQ(got->style, WS_CHILD | (want.visible ? WS_VISIBLE : 0) | want.style)
+            << std::hex << got->style;
         EXPECT_EQ(got->exStyle, want.exStyle) << std::hex << got->exStyle;
     }
 }

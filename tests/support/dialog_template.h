@@ -42,14 +42,15 @@ std::vector<int> TabOrder(const DialogTemplate& dialog);
 // The ids of the controls not wholly inside the dialog's client area: cut off, or not seen at all.
 std::vector<int> ControlsOutside(const DialogTemplate& dialog);
 
-// What a user meets in one control, wherever it sits: style holds the bits beyond WS_CHILD |
-// WS_VISIBLE.
+// What a user meets in one control, wherever it sits: style holds the bits beyond WS_CHILD and, unless
+// the control is hidden (a label only screen readers read), WS_VISIBLE.
 struct ExpectedControl {
     int id;
     const wchar_t* className;
     const wchar_t* caption;
     DWORD style;
     DWORD exStyle = 0;
+    bool visible = true;
 };
 
 // Expects the template to hold exactly these controls (found by id; those without one, by caption),

@@ -20,7 +20,8 @@ using Monitors = TestMachine::Monitors;
 class SettingsDialogTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES};
+        INITCOMMONCONTROLSEX icc{sizeof(icc),
+                                 ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES}; // the editor's list too
         ::InitCommonControlsEx(&icc);
     }
 
@@ -52,7 +53,7 @@ class SettingsDialogTest : public ::testing::Test {
     HWND Item(int id) const { return ::GetDlgItem(dialog_->handle(), id); }
     bool Checked(int id) const { return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
-    std::wstring Text(int id) const { return TextOf(Item(id)); }
+    std::wstring Text(int id) const { return Shown(TextOf(Item(id))); }
     int Position(int id) const { return static_cast<int>(::SendMessageW(Item(id), TBM_GETPOS, 0, 0)); }
     int TreeInteger(const char* name) const { return dialog_->SettingsForTesting().Get(name).AsInteger(); }
 

@@ -105,6 +105,13 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
+std::wstring Shown(const std::wstring& caption) {
+    std::wstring shown;
+    for (size_t i = 0; i < caption.size(); ++i)
+        shown += caption[i] == L'&' && i + 1 < caption.size() ? caption[++i] : caption[i];
+    return shown;
+}
+
 DWORD ProcessOf(HWND window) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(window, &pid);

@@ -70,6 +70,8 @@ bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD st
 
 std::wstring ClassNameOf(HWND window);
 std::wstring TextOf(HWND window);
+// A caption as it reads on screen: without the '&' that marks its access key, "&&" as one '&'.
+std::wstring Shown(const std::wstring& caption);
 DWORD ProcessOf(HWND window);
 // Top-level windows that belong to process pid.
 std::vector<HWND> TopLevelWindowsOf(DWORD pid, bool visibleOnly = false);

@@ -3,8 +3,10 @@
 #include "dialogs/settings_dialog.h"
 #include "localisation/string_table.h"
 #include "platform/dpi.h"
+#include "playlist/playlist_dialog.h"
 #include "settings/product.h"
 
+#include "dialog_keys.h"
 #include "dialog_template.h"
 #include "dialogs/hardware_facts.h"
 #include "settings_dialog_fixture.h"
@@ -46,6 +48,7 @@ TEST(SettingsDialogTemplate, ControlsAsTheUserMeetsThem) {
         *dialog,
         {
             {1015, L"Button", L"Monitor selection", BS_GROUPBOX},
+            {-1, L"Static", L"Monitor selection", SS_LEFT, 0, false},
             {1002, L"ComboBox", L"", list},
             {1013, L"Button", L"Show a blank screen on all monitors", check},
             {-1, L"Button", L"Options", BS_GROUPBOX},
@@ -334,8 +337,9 @@ TEST_F(SettingsDialogTest, BlankScreensBoxWritesTheTreeAtOnce) {
 std::vector<std::wstring> ShownTexts(HWND dialog) {
     std::vector<std::wstring> texts{TextOf(dialog)};
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        const std::vector<std::wstring> own =
-            ClassNameOf(child) == L"ComboBox" ? ComboTexts(child) : std::vector<std::wstring>{TextOf(child)};
+        const std::vector<std::wstring> own = ClassNameOf(child) == L"ComboBox"
+                                                  ? ComboTexts(child)
+                                                  : std::vector<std::wstring>{Shown(TextOf(child))};
         texts.insert(texts.end(), own.begin(), own.end());
     }
     return texts;
@@ -383,6 +387,35 @@ TEST_F(SettingsDialogTest, EveryTextFollowsTheStoredLanguageAndFitsItsBox) {
         ASSERT_EQ(shown.size(), english.size());
         for (size_t i = 0; i < shown.size() && c.language != std::wstring(L"en"); ++i)
             EXPECT_TRUE(shown[i] != english[i] || std::count(same.begin(), same.end(), shown[i])) << shown[i];
+        TearDown();
+    }
+}
+
+// Every function by keyboard, and a name for every control a screen reader reads, in each language: in
+// the settings dialog and in the playlist editor it opens.
+TEST_F(SettingsDialogTest, AccessKeysTabOrderAndNamesInEveryLanguage) {
+    for (const std::wstring language : {L"en", L"de", L"fr", L"ru"}) {
+        SCOPED_TRACE(testing::Message() << "Language " << language);
+        StoreSetting(L"Language", L"3: " + language);
+        HWND dialog = Open();
+        qm::Node settings;
+        qm::CPlaylistDlg editor(settings);
+        HWND playlist = editor.Create(dialog);
+        ::ShowWindow(playlist, SW_SHOWNORMAL);
+        for (HWND window : {dialog, playlist})
+            EXPECT_EQ(KeyboardFaults(window), L"");
+
+        std::map<int, std::wstring> names = AccessibleNames(dialog);
+        EXPECT_EQ(names[IDC_MONITOR_LIST], qm::Translate(L"Monitor selection"));
+        for (int id : {IDC_ANTIALIASING_LIST, IDC_SOUNDS_VOLUME, IDC_MUSIC_VOLUME})
+            EXPECT_NE(names[id], L"") << id;
+        EXPECT_EQ(AccessibleNames(playlist)[IDC_PLAYLIST_VIEW], qm::Translate(L"Playlist"));
+
+        // A label keeps its key as its number changes.
+        const std::wstring key = AccessKeysOf(TextOf(Item(IDC_MUSIC_VOLUME_LABEL)));
+        DragTrackbar(dialog, IDC_MUSIC_VOLUME, {40, 100});
+        EXPECT_EQ(AccessKeysOf(TextOf(Item(IDC_MUSIC_VOLUME_LABEL))), key);
+        editor.DestroyWindow();
         TearDown();
     }
 }
