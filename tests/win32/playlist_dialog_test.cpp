@@ -634,17 +634,28 @@ TEST_F(PlaylistEditor, TenThousandTracksAndThePathOfTheLongestLength) {
     AnswerOneFile(longest);
     Click(IDC_ADD_FILES);
     EXPECT_EQ(InStep().back(), longest);
-    const Entries kept = InStep();
-    // A name longer than a stored line may be: not added, and the user told so at once.
-    AnswerOneFile(L"C:\\" + std::wstring(kMaxPlaylistLine - 2, L'n'));
-    BoxText().clear();
-    {
-        ModalAnswer answer(dialog_->handle(), &ReadAndCloseBox);
-        Click(IDC_ADD_FILES);
+    // What the stored playlist cannot hold is not added, and the user is told at once: a name longer than a
+    // stored line may be, and the songs of a list beyond the playlist's length. What fits, OK stores.
+    const std::size_t fit = (kMaxPlaylistChars - PlaylistText(InStep()).size()) / (longest.size() + 1);
+    std::string tooMany;
+    for (std::size_t i = 0; i < fit + 3; ++i)
+        tooMany += InAnsiCodePage(longest) + "\r\n";
+    ASSERT_TRUE(WriteBinaryFile(music_ / L"too long.m3u", tooMany));
+    const std::wstring tooLongName = L"C:\\" + std::wstring(kMaxPlaylistLine - 2, L'n');
+    for (auto [chosen, refused] : {std::pair{tooLongName, 1}, {music_ / L"too long.m3u", 3}}) {
+        AnswerOneFile(chosen);
+        BoxText().clear();
+        {
+            ModalAnswer answer(dialog_->handle(), &ReadAndCloseBox);
+            Click(IDC_ADD_FILES);
+        }
+        EXPECT_EQ(BoxText(),
+                  L"Error!|" + std::to_wstring(refused) +
+                      L" of the chosen files were not added: the playlist is full, or their names are "
+                      L"too long.");
     }
-    EXPECT_EQ(BoxText(), L"Error!|1 of the chosen files were not added: the playlist is full, or their names "
-                         L"are too long.");
-    EXPECT_EQ(InStep(), kept);
+    const Entries kept = InStep();
+    ASSERT_EQ(kept.size(), fit + 1);
     Click(IDOK);
     dialog_->DestroyWindow();
     Open();
